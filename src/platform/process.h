@@ -1,0 +1,48 @@
+#pragma once
+// Starting child programs: hidden, stdin from /dev/null, stdout and stderr on
+// ONE pipe. Program names without a slash are looked up in the system
+// directory first, then in PATH.
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/result.h"
+
+namespace nimbo::platform {
+
+enum class SpawnError {
+    NotFound,       // no such program in the system directory or PATH
+    CouldNotStart,  // found, but exec failed (permissions, bad format, ...)
+    PipeFailed,     // the pipe or the fork could not be made
+};
+const char* ToText(SpawnError e);
+
+// The running child and the read end of its output pipe. Destroying it closes
+// the pipe and reaps the child without blocking the caller.
+class ChildOutput {
+public:
+    virtual ~ChildOutput() = default;
+    // Blocks until some output arrives. Returns the number of bytes read, 0 when
+    // every writer has closed the pipe, or -1 on a read error or after Cancel().
+    virtual long Read(std::span<char> buffer) = 0;
+    // Ends a pending or later Read (kills the child); callable from any thread.
+    virtual void Cancel() = 0;
+};
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    virtual Result<std::unique_ptr<ChildOutput>, SpawnError> Start(
+        const std::vector<std::string>& argv) = 0;
+    // Fire and forget: no pipe, nothing waits, output goes to /dev/null.
+    virtual Result<bool, SpawnError> LaunchDetached(const std::vector<std::string>& argv) = 0;
+};
+
+// The real thing. systemDir is searched before PATH for bare program names.
+std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir);
+
+}  // namespace nimbo::platform
