@@ -37,3 +37,26 @@ inline constexpr int kCurrentDevice = 1022;
 inline constexpr int kScreenshotButton = 1023;
 
 }  // namespace nimbo::ids
+
+namespace nimbo::ids {
+
+// Screenshot window (template 156).
+inline constexpr int kShotRefreshButton = 1012;
+inline constexpr int kShotSaveButton = 1013;
+inline constexpr int kShotOpenFolderButton = 1014;
+inline constexpr int kShotFormatList = 1024;
+inline constexpr int kShotSizeList = 1025;
+inline constexpr int kShotQualityList = 1026;
+inline constexpr int kShotAutoNameCheck = 1028;
+inline constexpr int kShotDeviceField = 1030;
+inline constexpr int kShotInfoGroup = 1031;
+inline constexpr int kShotScaleField = 1032;
+inline constexpr int kShotResolutionField = 1033;
+inline constexpr int kShotPicture = 1034;
+inline constexpr int kShotStatus = 1035;
+
+// Help window (template 146).
+inline constexpr int kHelpCloseButton = 1003;
+inline constexpr int kHelpOnlineButton = 1004;
+
+}  // namespace nimbo::ids
