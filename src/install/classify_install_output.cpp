@@ -1,0 +1,116 @@
+#include "install/classify_install_output.h"
+
+#include <array>
+
+namespace nimbo {
+
+namespace {
+
+bool Contains(std::string_view piece, std::string_view marker) {
+    return piece.find(marker) != std::string_view::npos;
+}
+
+// "Success" counts at the very start of the piece or right after a line feed:
+// adb 29 prints the push progress first and the verdict on its own last line.
+bool SuccessLine(std::string_view piece) {
+    constexpr std::string_view kWord = "Success";
+    if (piece.starts_with(kWord)) return true;
+    for (size_t lf = piece.find('\n'); lf != std::string_view::npos;
+         lf = piece.find('\n', lf + 1)) {
+        if (piece.substr(lf + 1).starts_with(kWord)) return true;
+    }
+    return false;
+}
+
+// The old adb's missing-file complaint ("can't find 'x.apk' to install"), but
+// not today's "failed to install FILE: Failure [...]", whose code in brackets
+// says more.
+bool MissingFileLine(std::string_view piece) {
+    constexpr std::string_view kMarker = "to install";
+    constexpr std::string_view kFailed = "failed ";
+    for (size_t at = piece.find(kMarker); at != std::string_view::npos;
+         at = piece.find(kMarker, at + 1)) {
+        if (at < kFailed.size() || piece.substr(at - kFailed.size(), kFailed.size()) != kFailed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// "Failure [CODE: detail]" -> "CODE". The code ends at ':' or ']' (or at the
+// end of the line when the piece was cut off there).
+std::optional<std::string> FailureCode(std::string_view piece) {
+    constexpr std::string_view kMarker = "Failure [";
+    const size_t at = piece.rfind(kMarker);
+    if (at == std::string_view::npos) return std::nullopt;
+    std::string_view rest = piece.substr(at + kMarker.size());
+    rest = rest.substr(0, rest.find_first_of(":]\r\n"));
+    return std::string(rest);
+}
+
+constexpr const char* kBadApk = "安装失败,请选择一个有效的APK文件";
+constexpr const char* kApkLost = "安装失败,APK文件意外丢失";
+constexpr const char* kNotConnected = "安装失败,请确认手机已经连接到电脑上";
+
+struct Row {
+    std::string_view marker;
+    const char* message;
+};
+
+// Tested in this order after the generic failure and before "Success".
+const std::array<Row, 28> kRows = {{
+    {"INSTALL_FAILED_ALREADY_EXISTS", "安装失败,文件已经存在,请在手机端删除老版本后重试"},
+    {"INSTALL_FAILED_CONFLICTING_PROVIDER", "安装失败,由于Provider验证问题,请删除老版本后重试"},
+    {"INSTALL_FAILED_DEXOPT", "安装失败,手机没有足够的空间或APK文件损坏"},
+    {"INSTALL_FAILED_DUPLICATE_PACKAGE", "安装失败,软件内部Package冲突,联系APK文件的开发商"},
+    {"INSTALL_FAILED_INSUFFICIENT_STORAGE", "安装失败,手机内存已满,没有足够空间安装新软件"},
+    {"INSTALL_FAILED_INVALID_APK", "安装失败,无效的APK文件"},
+    {"INSTALL_FAILED_INVALID_URI", nullptr},  // internal error, message built with the address
+    {"INSTALL_FAILED_MISSING_SHARED_LIBRARY", "安装失败,APK文件使用共享库无效,联系APK文件的开发商"},
+    {"INSTALL_FAILED_NO_SHARED_USER", "安装失败,请求的共享用户不存在,联系APK文件的开发商"},
+    {"INSTALL_FAILED_OLDER_SDK", "安装失败,该软件版本过老,联系APK文件的开发商"},
+    {"INSTALL_FAILED_REPLACE_COULDNT_DELETE", "安装失败,Package共享库无效,联系APK文件的开发商"},
+    {"is not a valid zip file", kBadApk},
+    {"not contain", "安装失败,APK文件已经损坏"},
+    {"to install", kApkLost},  // tested by MissingFileLine
+    {"device not found", kNotConnected},
+    // Messages of today's adb, which the old table does not know.
+    {"no devices/emulators found", kNotConnected},
+    {"more than one device/emulator", "安装失败,连接了多台设备,请只保留一台手机"},
+    {"cannot stat", kApkLost},
+    {"failed to stat", kApkLost},
+    {"need APK file on command line", kBadApk},
+    {"doesn't end .apk", kBadApk},
+    {"INSTALL_PARSE_FAILED_NOT_APK", kBadApk},
+    {"INSTALL_FAILED_UPDATE_INCOMPATIBLE",
+     "安装失败,新版本的签名与手机中的老版本不一致,请删除老版本后重试"},
+    {"INSTALL_FAILED_VERSION_DOWNGRADE", "安装失败,手机中已有更高的版本"},
+    {"device unauthorized", "安装失败,请在手机上允许USB调试"},
+    {"device offline", "安装失败,手机处于离线状态,请重新插拔USB线"},
+    {"INSTALL_FAILED_USER_RESTRICTED", "安装失败,请在手机的开发者选项中允许通过USB安装应用"},
+    {"INSTALL_FAILED_NO_MATCHING_ABIS", "安装失败,该软件不支持这台手机的处理器"},
+}};
+
+}  // namespace
+
+std::optional<std::string> ClassifyInstallOutput(std::string_view piece) {
+    std::optional<std::string> message;
+
+    // Any failure adb reports, so that no failure is left showing "installing";
+    // every specific row below overrides it.
+    if (auto code = FailureCode(piece)) {
+        message = code->empty() ? std::string("安装失败") : "安装失败," + *code;
+    }
+    auto test = [&](const Row& row) {
+        const bool hit =
+            row.marker == "to install" ? MissingFileLine(piece) : Contains(piece, row.marker);
+        if (!hit) return;
+        message = row.message ? std::string(row.message)
+                              : std::string("Nimbo内部错误，请联系") + kSupportEmail;
+    };
+    for (const Row& row : kRows) test(row);
+    if (SuccessLine(piece)) message = "安装成功,请在手机功能表中运行使用";
+    return message;
+}
+
+}  // namespace nimbo

@@ -1,0 +1,61 @@
+#include "packages/package_list_parser.h"
+
+#include <algorithm>
+
+namespace nimbo {
+
+namespace {
+constexpr std::string_view kPrefix = "package:/data/app/";
+constexpr std::string_view kAppDir = "/data/app/";
+}  // namespace
+
+bool ParsePackageLine(std::string_view line, PackageRow& row) {
+    if (!line.starts_with(kPrefix)) return false;
+
+    // Every occurrence of the prefix goes, not just the first, as the list has
+    // always done; the name itself never holds one.
+    std::string rest;
+    rest.reserve(line.size());
+    for (size_t pos = 0;;) {
+        const size_t hit = line.find(kPrefix, pos);
+        rest.append(line.substr(pos, hit == std::string_view::npos ? hit : hit - pos));
+        if (hit == std::string_view::npos) break;
+        pos = hit + kPrefix.size();
+    }
+
+    // Package names hold no "=", but the folders of Android 5 and later end in
+    // "==", so the name ends at the LAST "=". Text after it with a "/" is
+    // still path: that line carries no package name.
+    size_t eq = rest.rfind('=');
+    if (eq != std::string::npos && rest.find('/', eq) != std::string::npos) eq = std::string::npos;
+    std::string name = eq == std::string::npos ? rest : rest.substr(0, eq);
+    if (name.empty()) return false;  // nothing to show, and "/data/app/" itself is no file
+
+    row.packageName = eq == std::string::npos ? std::string() : rest.substr(eq + 1);
+    row.sourcePath = std::string(kAppDir) + name;
+    row.targetFileName.clear();
+    if (const size_t slash = name.rfind('/'); slash != std::string::npos) {
+        row.targetFileName =
+            row.packageName.empty() ? name.substr(slash + 1) : row.packageName + ".apk";
+    }
+    row.name = std::move(name);
+    return true;
+}
+
+std::vector<PackageRow> ParsePackageList(std::string_view output) {
+    std::vector<PackageRow> rows;
+    size_t pos = 0;
+    while (pos < output.size()) {
+        const size_t end = std::min(output.find_first_of("\r\n", pos), output.size());
+        PackageRow row;
+        if (end > pos && ParsePackageLine(output.substr(pos, end - pos), row)) {
+            rows.push_back(std::move(row));
+        }
+        pos = output.find_first_not_of("\r\n", end);
+        if (pos == std::string_view::npos) break;
+    }
+    std::reverse(rows.begin(), rows.end());  // each row goes to the top of the list
+    return rows;
+}
+
+}  // namespace nimbo

@@ -1,0 +1,175 @@
+// POSIX sockets behind TcpSocket. Every wait goes through poll() with the
+// socket's time-out, so a peer that accepts and then stays silent costs at most
+// one time-out per call instead of holding the caller forever.
+#include "platform/socket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace nimbo::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+NetError FromErrno(int err) {
+    switch (err) {
+        case ECONNREFUSED:
+            return NetError::Refused;
+        case ETIMEDOUT:
+        case EAGAIN:
+            return NetError::TimedOut;
+        case EPIPE:
+            return NetError::Closed;
+        default:
+            return NetError::Failed;
+    }
+}
+
+// Waits until fd is ready for `events` or `deadline` passes. Retries after
+// signals with the time that is left, so EINTR never shortens or lengthens the
+// wait.
+Result<bool, NetError> WaitReady(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() < 0) left = std::chrono::milliseconds(0);
+        pollfd p{fd, events, 0};
+        int n = ::poll(&p, 1, static_cast<int>(left.count()));
+        if (n > 0) return true;
+        if (n == 0) return Err{NetError::TimedOut};
+        if (errno != EINTR) return Err{FromErrno(errno)};
+    }
+}
+
+}  // namespace
+
+const char* ToText(NetError e) {
+    switch (e) {
+        case NetError::Refused:
+            return "connection refused";
+        case NetError::TimedOut:
+            return "timed out";
+        case NetError::Closed:
+            return "connection closed by peer";
+        case NetError::Failed:
+            return "socket error";
+    }
+    return "socket error";
+}
+
+TcpSocket::~TcpSocket() {
+    Close();
+}
+
+TcpSocket::TcpSocket(TcpSocket&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), timeouts_(other.timeouts_) {}
+
+TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        timeouts_ = other.timeouts_;
+    }
+    return *this;
+}
+
+Result<TcpSocket, NetError> TcpSocket::Connect(const std::string& host, uint16_t port,
+                                               SocketTimeouts timeouts) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    if (::inet_pton(AF_INET, host.c_str(), &addr.sin_addr) != 1) return Err{NetError::Failed};
+
+    // Non-blocking from the start: connect() then waits in poll() with our
+    // time-out instead of the kernel's minutes-long SYN retry schedule.
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return Err{NetError::Failed};
+    TcpSocket sock(fd, timeouts);
+
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) return Err{FromErrno(errno)};
+        auto ready = WaitReady(fd, POLLOUT, Clock::now() + timeouts.connect);
+        if (!ready) return Err{ready.error()};
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) != 0) {
+            return Err{NetError::Failed};
+        }
+        if (soError != 0) return Err{FromErrno(soError)};
+    }
+    return sock;
+}
+
+Result<size_t, NetError> TcpSocket::Send(std::span<const char> data) {
+    if (fd_ < 0) return Err{NetError::Failed};
+    size_t sent = 0;
+    while (sent < data.size()) {
+        // The time-out bounds each stall, not the whole transfer, so a large
+        // block on a slow but live link still goes through.
+        auto ready = WaitReady(fd_, POLLOUT, Clock::now() + timeouts_.io);
+        if (!ready) return Err{ready.error()};
+        ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+            return Err{FromErrno(errno)};
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return sent;
+}
+
+Result<size_t, NetError> TcpSocket::Recv(std::span<char> data) {
+    if (fd_ < 0) return Err{NetError::Failed};
+    if (data.empty()) return size_t{0};
+    auto deadline = Clock::now() + timeouts_.io;
+    for (;;) {
+        auto ready = WaitReady(fd_, POLLIN, deadline);
+        if (!ready) return Err{ready.error()};
+        ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
+        if (n >= 0) return static_cast<size_t>(n);
+        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+        return Err{FromErrno(errno)};
+    }
+}
+
+Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
+    size_t got = 0;
+    while (got < data.size()) {
+        auto n = Recv(data.subspan(got));
+        if (!n) return Err{n.error()};
+        if (*n == 0) break;
+        got += *n;
+    }
+    return got;
+}
+
+void TcpSocket::Close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+uint16_t AdbServerPort() {
+    constexpr uint16_t kDefaultPort = 5037;
+    const char* text = std::getenv("ANDROID_ADB_SERVER_PORT");
+    if (text == nullptr || *text == '\0') return kDefaultPort;
+    char* end = nullptr;
+    errno = 0;
+    long port = std::strtol(text, &end, 10);
+    // adb itself refuses a malformed value; we fall back to its default rather
+    // than talk to a port nobody asked for.
+    if (errno != 0 || *end != '\0' || port < 1 || port > 65535) return kDefaultPort;
+    return static_cast<uint16_t>(port);
+}
+
+}  // namespace nimbo::platform
