@@ -1,0 +1,32 @@
+#include "app/gui/installer_app.h"
+
+#include "app/gui/main_dialog.h"
+#include "platform/ui/qt_dialogs.h"
+
+namespace nimbo {
+
+InstallerApp::InstallerApp() {
+    context_.paths = platform::DefaultPaths();
+    launcher_ = platform::MakeSystemProcessLauncher(context_.paths.systemDir);
+    shell_ = platform::MakeDesktopShellOpener(*launcher_);
+    dialogs_ = std::make_unique<ui::QtDialogs>();
+    clock_ = platform::MakeSystemClock();
+    context_.launcher = launcher_.get();
+    context_.shell = shell_.get();
+    context_.dialogs = dialogs_.get();
+    context_.clock = clock_.get();
+}
+
+InstallerApp::~InstallerApp() = default;
+
+int InstallerApp::InitInstance() {
+    {
+        MainDialog dialog(context_);
+        dialog.DoModal();
+    }
+    return ExitInstance();
+}
+
+int InstallerApp::ExitInstance() { return 0; }
+
+}  // namespace nimbo

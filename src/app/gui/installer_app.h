@@ -1,0 +1,26 @@
+#pragma once
+// The application object: builds the real platform pieces, runs the main
+// window modally and ends the program when it closes.
+#include <memory>
+
+#include "app/app_context.h"
+
+namespace nimbo {
+
+class InstallerApp {
+public:
+    InstallerApp();
+    ~InstallerApp();
+    // Runs the main window; returns the process exit code.
+    int InitInstance();
+    int ExitInstance();
+
+private:
+    std::unique_ptr<platform::ProcessLauncher> launcher_;
+    std::unique_ptr<platform::ShellOpener> shell_;
+    std::unique_ptr<platform::Dialogs> dialogs_;
+    std::unique_ptr<platform::Clock> clock_;
+    AppContext context_;
+};
+
+}  // namespace nimbo

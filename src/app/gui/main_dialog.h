@@ -1,0 +1,93 @@
+#pragma once
+// The main window (template 102): every button and list of the tool. It lives
+// for the whole program; closing it ends the program.
+#include <QIcon>
+#include <memory>
+#include <string>
+
+#include "app/app_context.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/list_view.h"
+
+class CGradientButton;
+class CXPGroupBox;
+
+namespace nimbo {
+
+class MainDialog : public ui::Dialog {
+    Q_OBJECT
+public:
+    explicit MainDialog(AppContext& context, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    AppContext& Context() { return context_; }
+    // Text access by id for workers; stays safe after the window is gone.
+    std::shared_ptr<platform::DialogItems> Items() const { return Link(); }
+    ui::ListView* PackageList() const { return packageList_; }
+    ui::ListView* DeviceList() const { return deviceList_; }
+    const ui::ImageList& SharedImageList() const { return sharedImageList_; }
+    bool EscapeHidWindow() const { return escapeHid_; }
+
+    // Installing (buttons 1002, 1004, 1010).
+    void ChooseApkFile();
+    void StartApkInstall();
+    void StartCompanionInstall();
+    // Packages on the phone (1012, 1016, 1017, list 1011, 1015, 1014).
+    void OnRefreshPackages();
+    void OnCheckAll();
+    void OnCheckNone();
+    void OnPackageListClick();
+    void OnBackupSelected();
+    void OnRemoveSelected();
+    // Devices (start-up, 1021, list 1020).
+    void RefreshDeviceList();
+    void OnRefreshDevices();
+    void OnDeviceListClick();
+    // Screenshots (1023).
+    void OpenScreenshotWindow();
+    // Driver, help and links (1000, 1006, 1005, 1009).
+    void InstallUsbDriver();
+    void OnHelp();
+    void OnFirstMakerSite();
+    void OnSecondMakerSite();
+
+    static std::string ReadyText();
+
+protected:
+    bool OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BindMessageMap();
+    void InstallKeyFilter();
+
+    AppContext& context_;
+    // Members in declaration order of the original window.
+    ui::ImageList sharedImageList_;
+    CGradientButton* screenshotButton_ = nullptr;       // 1023
+    CGradientButton* refreshDevicesButton_ = nullptr;   // 1021
+    ui::ListView* deviceList_ = nullptr;                // 1020
+    CXPGroupBox* operationStatusGroup_ = nullptr;       // 1018
+    CGradientButton* secondMakerButton_ = nullptr;      // 1009
+    CGradientButton* selectNoneButton_ = nullptr;       // 1017
+    CGradientButton* selectAllButton_ = nullptr;        // 1016
+    CGradientButton* uninstallButton_ = nullptr;        // 1014 (hidden)
+    CGradientButton* exportButton_ = nullptr;           // 1015
+    CGradientButton* refreshPackagesButton_ = nullptr;  // 1012
+    ui::ListView* packageList_ = nullptr;               // 1011
+    CGradientButton* companionInstallButton_ = nullptr; // 1010
+    CXPGroupBox* installResultGroup_ = nullptr;         // 1007
+    CGradientButton* chooseFileButton_ = nullptr;       // 1002
+    CGradientButton* firstMakerButton_ = nullptr;       // 1005
+    CGradientButton* startInstallButton_ = nullptr;     // 1004
+    CGradientButton* driverButton_ = nullptr;           // 1000
+    CGradientButton* helpButton_ = nullptr;             // 1006
+    CGradientButton* exitButton_ = nullptr;             // 1003
+    QIcon windowIcon_;                                  // icon 128
+    bool escapeHid_ = false;
+};
+
+// The one main window, for the other windows. Workers use Items() instead.
+extern MainDialog* theMainDialog;
+
+}  // namespace nimbo

@@ -1,0 +1,9 @@
+#pragma once
+// The makers' web addresses, shown in the ready text and opened by the link buttons.
+namespace nimbo::web {
+
+inline constexpr const char* kFirstMakerSite = "http://www.kelvo.example/";
+inline constexpr const char* kSecondMakerSite = "http://www.tarnwick.example/";
+inline constexpr const char* kOnlineHelpPage = "http://www.tarnwick.example/Androidxiazai/344.html";
+
+}  // namespace nimbo::web
