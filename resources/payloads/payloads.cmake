@@ -1,0 +1,70 @@
+# The eight payloads written out by the program, embedded into nimbo_resources
+# with .incbin: the adb tool from the installed adb package, the companion
+# package built here as a zip archive, and our own files for the rest.
+set(NIMBO_PAYLOAD_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(NIMBO_PAYLOAD_OUT ${CMAKE_CURRENT_BINARY_DIR}/payloads)
+file(MAKE_DIRECTORY ${NIMBO_PAYLOAD_OUT})
+
+find_program(NIMBO_ADB_PROGRAM adb PATHS /usr/lib/android-sdk/platform-tools NO_DEFAULT_PATH)
+if(NOT NIMBO_ADB_PROGRAM)
+  find_program(NIMBO_ADB_PROGRAM adb)
+endif()
+if(NIMBO_ADB_PROGRAM)
+  file(REAL_PATH ${NIMBO_ADB_PROGRAM} NIMBO_ADB_FILE)
+else()
+  message(WARNING "adb not found: payload 1 is left out and will not be written")
+  set(NIMBO_ADB_FILE "")
+endif()
+
+set(quillet_sources ${NIMBO_PAYLOAD_DIR}/quillet/AndroidManifest.xml
+                    ${NIMBO_PAYLOAD_DIR}/quillet/classes.dex)
+add_custom_command(
+  OUTPUT ${NIMBO_PAYLOAD_OUT}/quillet.apk
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${NIMBO_PAYLOAD_OUT}/quillet.apk
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${NIMBO_PAYLOAD_OUT}/quillet.apk --format=zip
+          --mtime=2012-08-27 AndroidManifest.xml classes.dex
+  WORKING_DIRECTORY ${NIMBO_PAYLOAD_DIR}/quillet
+  DEPENDS ${quillet_sources}
+  COMMENT "Packing quillet.apk"
+  VERBATIM)
+
+# resource id -> file embedded under it
+set(NIMBO_PAYLOAD_IDS 138 139 140 141 142 145 159 160)
+set(NIMBO_PAYLOAD_FILE_138 "${NIMBO_ADB_FILE}")
+set(NIMBO_PAYLOAD_FILE_139 ${NIMBO_PAYLOAD_DIR}/adb/AdbWinApi.dll)
+set(NIMBO_PAYLOAD_FILE_140 ${NIMBO_PAYLOAD_OUT}/quillet.apk)
+set(NIMBO_PAYLOAD_FILE_141 ${NIMBO_PAYLOAD_DIR}/driver/android_winusb.inf)
+set(NIMBO_PAYLOAD_FILE_142 ${NIMBO_PAYLOAD_DIR}/driver/androidwinusb86.cat)
+set(NIMBO_PAYLOAD_FILE_145 ${NIMBO_PAYLOAD_DIR}/driver/i386/WdfCoInstaller01007.dll)
+set(NIMBO_PAYLOAD_FILE_159 ${NIMBO_PAYLOAD_DIR}/driver/i386/WinUSBCoInstaller.dll)
+set(NIMBO_PAYLOAD_FILE_160 ${NIMBO_PAYLOAD_DIR}/driver/i386/WUDFUpdate_01007.dll)
+
+set(asm "/* Generated from resources/payloads/payloads.cmake. */\n")
+set(table "")
+set(embedded_files "")
+foreach(id ${NIMBO_PAYLOAD_IDS})
+  set(f "${NIMBO_PAYLOAD_FILE_${id}}")
+  if(f STREQUAL "")
+    continue()
+  endif()
+  list(APPEND embedded_files ${f})
+  string(APPEND asm
+    "    .section .rodata.nimbo_payload_${id},\"a\",@progbits\n"
+    "    .balign 16\n"
+    "    .globl nimbo_payload_${id}_begin\n    .hidden nimbo_payload_${id}_begin\n"
+    "    .globl nimbo_payload_${id}_end\n    .hidden nimbo_payload_${id}_end\n"
+    "nimbo_payload_${id}_begin:\n"
+    "    .incbin \"${f}\"\n"
+    "nimbo_payload_${id}_end:\n")
+  string(APPEND table "NIMBO_PAYLOAD(${id})\n")
+endforeach()
+string(APPEND asm "    .section .note.GNU-stack,\"\",@progbits\n")
+file(CONFIGURE OUTPUT ${NIMBO_PAYLOAD_OUT}/payload_data.S CONTENT "${asm}")
+file(CONFIGURE OUTPUT ${NIMBO_PAYLOAD_OUT}/payload_list.inc CONTENT "${table}")
+
+set_source_files_properties(${NIMBO_PAYLOAD_OUT}/payload_data.S PROPERTIES
+  OBJECT_DEPENDS "${embedded_files}")
+target_sources(nimbo_resources PRIVATE
+  ${NIMBO_PAYLOAD_DIR}/payloads.cpp ${NIMBO_PAYLOAD_OUT}/payload_data.S
+  ${NIMBO_PAYLOAD_OUT}/quillet.apk)
+target_include_directories(nimbo_resources PRIVATE ${NIMBO_PAYLOAD_OUT})

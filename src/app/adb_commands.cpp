@@ -1,0 +1,41 @@
+// The text form puts every path inside one pair of double quotes and escapes
+// nothing; it is never parsed back: the argument vector is what runs.
+#include "app/adb_commands.h"
+
+namespace nimbo {
+namespace {
+
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+}  // namespace
+
+AdbCommand AdbKillServer() {
+    return {{"adb", "kill-server"}, "adb kill-server"};
+}
+
+AdbCommand AdbWaitForDevice() {
+    return {{"adb", "wait-for-device"}, "adb wait-for-device"};
+}
+
+AdbCommand AdbInstall(const std::string& apkPath) {
+    return {{"adb", "install", "-r", apkPath}, "adb install -r " + Quoted(apkPath)};
+}
+
+AdbCommand AdbListPackages() {
+    return {{"adb", "shell", "pm", "list", "packages", "-f"}, "adb shell pm list packages -f"};
+}
+
+AdbCommand AdbPull(const std::string& fileName, const std::string& folder) {
+    std::string phonePath = "/data/app/" + fileName;
+    return {{"adb", "pull", phonePath, folder},
+            "adb pull " + Quoted(phonePath) + " " + Quoted(folder)};
+}
+
+AdbCommand AdbPullToFile(const std::string& phonePath, const std::string& targetFile) {
+    return {{"adb", "pull", phonePath, targetFile},
+            "adb pull " + Quoted(phonePath) + " " + Quoted(targetFile)};
+}
+
+}  // namespace nimbo
