@@ -3,9 +3,16 @@
 # gui tests run on Qt's offscreen platform; e2e tests find the adb tool and the
 # simulated phone through the environment set here.
 function(nimbo_add_test NAME)
-  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT_MAIN" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${NAME} ${T_SOURCES})
-  target_link_libraries(${NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  # Widget tests need a QApplication before the first test runs: they get a
+  # main of our own instead of GoogleTest's.
+  if(T_QT_MAIN)
+    set(main_lib nimbo_gui_test_main)
+  else()
+    set(main_lib GTest::gtest_main)
+  endif()
+  target_link_libraries(${NAME} PRIVATE ${T_LIBS} ${main_lib} GTest::gtest GTest::gmock Threads::Threads)
   target_include_directories(${NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/resources)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)

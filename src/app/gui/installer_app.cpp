@@ -15,6 +15,8 @@ InstallerApp::InstallerApp() {
     context_.shell = shell_.get();
     context_.dialogs = dialogs_.get();
     context_.clock = clock_.get();
+    runner_ = std::make_unique<CommandRunner>(*launcher_, *clock_);
+    context_.runner = runner_.get();
 }
 
 InstallerApp::~InstallerApp() = default;

@@ -20,6 +20,7 @@ private:
     std::unique_ptr<platform::ShellOpener> shell_;
     std::unique_ptr<platform::Dialogs> dialogs_;
     std::unique_ptr<platform::Clock> clock_;
+    std::unique_ptr<CommandRunner> runner_;
     AppContext context_;
 };
 

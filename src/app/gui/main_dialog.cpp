@@ -83,7 +83,7 @@ bool MainDialog::OnInitDialog() {
     // 2: the window icon, large and small alike.
     setWindowIcon(windowIcon_);
     // 3: stop an adb server left from an earlier run before its files are rewritten.
-    LaunchHidden(*context_.launcher, adb::KillServer());
+    context_.runner->LaunchHidden(AdbKillServer());
     // 4: button icons, in this order; the hidden 1014 gets none.
     const std::pair<CGradientButton*, int> icons[] = {
         {refreshDevicesButton_, 148}, {screenshotButton_, 131},  {secondMakerButton_, 131},
@@ -115,7 +115,7 @@ bool MainDialog::OnInitDialog() {
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
     // 10: starts the adb server outside any pipe.
-    LaunchHidden(*context_.launcher, adb::WaitForDevice());
+    context_.runner->LaunchHidden(AdbWaitForDevice());
     // 11: the device list, once.
     RefreshDeviceList();
     InstallKeyFilter();

@@ -1,0 +1,82 @@
+#include "support/fakes.h"
+
+namespace nimbo::test {
+
+std::optional<std::string> ScriptedDialogs::Take(std::deque<std::optional<std::string>>& q) {
+    if (q.empty()) return std::nullopt;
+    auto v = q.front();
+    q.pop_front();
+    return v;
+}
+
+std::optional<std::string> ScriptedDialogs::OpenFile(const std::string& title,
+                                                     const std::vector<platform::FileFilter>& filters,
+                                                     bool mustExist) {
+    Shown s;
+    s.kind = "open";
+    s.title = title;
+    s.filters = filters;
+    s.mustExist = mustExist;
+    shown.push_back(s);
+    return Take(openFileAnswers);
+}
+
+std::optional<std::string> ScriptedDialogs::SaveFile(const std::string& title,
+                                                     const std::vector<platform::FileFilter>& filters,
+                                                     int filterIndex,
+                                                     const std::string& defaultExtension,
+                                                     const std::string& initialName) {
+    Shown s;
+    s.kind = "save";
+    s.title = title;
+    s.filters = filters;
+    s.filterIndex = filterIndex;
+    s.defaultExtension = defaultExtension;
+    s.initialName = initialName;
+    shown.push_back(s);
+    return Take(saveFileAnswers);
+}
+
+std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string& prompt) {
+    Shown s;
+    s.kind = "folder";
+    s.title = prompt;
+    shown.push_back(s);
+    return Take(folderAnswers);
+}
+
+platform::MessageBoxResult ScriptedDialogs::MessageBox(const std::string& text,
+                                                       const std::string& caption) {
+    Shown s;
+    s.kind = "message";
+    s.title = caption;
+    s.text = text;
+    shown.push_back(s);
+    return platform::MessageBoxResult::Ok;
+}
+
+std::vector<ScriptedDialogs::Shown> ScriptedDialogs::MessageBoxes() const {
+    std::vector<Shown> out;
+    for (const auto& s : shown)
+        if (s.kind == "message") out.push_back(s);
+    return out;
+}
+
+bool RecordingShell::OpenFolder(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    opened_.push_back({folder, true, false});
+    return true;
+}
+
+bool RecordingShell::OpenUrl(const std::string& url, bool maximised) {
+    std::lock_guard lock(mutex_);
+    opened_.push_back({url, false, maximised});
+    return true;
+}
+
+std::vector<RecordingShell::Opened> RecordingShell::All() const {
+    std::lock_guard lock(mutex_);
+    return opened_;
+}
+
+}  // namespace nimbo::test

@@ -1,0 +1,106 @@
+#include "support_gui/main_window_harness.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include "templates/control_ids.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace nimbo::test {
+namespace {
+
+int FreeLoopbackPort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    close(fd);
+    return port;
+}
+
+}  // namespace
+
+MainWindowHarness::MainWindowHarness() {
+    // The window's start-up runs adb kill-server and wait-for-device: give it
+    // a private server so a developer's own adb server is never touched.
+    if (!std::getenv("ANDROID_ADB_SERVER_PORT")) {
+        setenv("ANDROID_ADB_SERVER_PORT", std::to_string(FreeLoopbackPort()).c_str(), 1);
+        setenv("ADB_EMU", "0", 1);
+        ownsServer_ = true;
+    }
+    const auto& root = temp_.path();
+    context_.paths.systemDir = root / "system";
+    context_.paths.driverDir = root / "home" / "android_usb_windows";
+    context_.paths.driverI386Dir = context_.paths.driverDir / "i386";
+    context_.paths.documentsDir = root / "home" / "Documents";
+    std::filesystem::create_directories(root / "home" / "Documents");
+    launcher_ = platform::MakeSystemProcessLauncher(context_.paths.systemDir);
+    runner_ = std::make_unique<CommandRunner>(*launcher_, clock_);
+    context_.launcher = launcher_.get();
+    context_.shell = &shell_;
+    context_.dialogs = &dialogs_;
+    context_.clock = &clock_;
+    context_.runner = runner_.get();
+}
+
+MainWindowHarness::~MainWindowHarness() {
+    dialog_.reset();
+    QApplication::processEvents();
+    if (ownsServer_) {
+        // Ends the private server, and with it the waiting wait-for-device.
+        auto child = launcher_->Start({"adb", "kill-server"});
+        if (child) {
+            char buf[256];
+            while ((*child)->Read(buf) > 0) {
+            }
+        }
+        unsetenv("ANDROID_ADB_SERVER_PORT");
+        unsetenv("ADB_EMU");
+    }
+}
+
+MainDialog& MainWindowHarness::Open() {
+    dialog_ = std::make_unique<MainDialog>(context_);
+    dialog_->Create();
+    QApplication::processEvents();
+    return *dialog_;
+}
+
+std::string MainWindowHarness::Text(int id) { return dialog_->ItemTextNow(id); }
+
+void MainWindowHarness::Click(int id) {
+    if (auto* b = qobject_cast<QAbstractButton*>(dialog_->GetDlgItem(id))) b->click();
+}
+
+bool MainWindowHarness::WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+std::filesystem::path MainWindowHarness::SaveWindowPicture(QWidget& w, const std::string& name) {
+    const auto dir = BinaryDir() / "pictures";
+    std::filesystem::create_directories(dir);
+    const auto file = dir / (name + ".png");
+    w.grab().save(QString::fromStdString(file.string()));
+    return file;
+}
+
+}  // namespace nimbo::test
