@@ -1,0 +1,224 @@
+#include "shell_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <vector>
+
+#include "shell_words.h"
+#include "stream.h"
+
+namespace fs = std::filesystem;
+
+namespace nimbo::phonesim {
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::string ListPackages(const Args& args, ShellContext& ctx) {
+    bool withPaths = std::find(args.begin(), args.end(), "-f") != args.end();
+    std::string filter;
+    for (const auto& a : args) {
+        if (!a.empty() && a[0] != '-') filter = a;
+    }
+    std::string out;
+    for (const auto& app : ctx.packages.List()) {
+        if (!filter.empty() && app.package.find(filter) == std::string::npos) continue;
+        out += "package:";
+        if (withPaths) out += app.devicePath + "=";
+        out += app.package + "\n";
+    }
+    return out;
+}
+
+// Reads an APK of size bytes from the stream into a scratch file.
+bool ReceiveApk(ShellContext& ctx, uint64_t size, const fs::path& file) {
+    if (!ctx.input) return false;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::vector<char> buffer(64 * 1024);
+    while (size > 0) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));
+        size_t got = ctx.input->Read(buffer.data(), want);
+        if (got == 0) return false;
+        out.write(buffer.data(), static_cast<std::streamsize>(got));
+        size -= got;
+    }
+    return static_cast<bool>(out.flush());
+}
+
+std::string Install(const Args& args, ShellContext& ctx) {
+    static const std::set<std::string> kWithValue = {
+        "-i",         "--user", "--install-location", "-p",          "--abi", "--originating-uri",
+        "--referrer", "--pkg",  "--install-reason",   "--session-id"};
+    bool replace = false;
+    bool streamed = false;
+    uint64_t size = 0;
+    std::string path;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-r") {
+            replace = true;
+        } else if (a == "-S" && i + 1 < args.size()) {
+            streamed = true;
+            size = std::strtoull(args[++i].c_str(), nullptr, 10);
+        } else if (kWithValue.count(a) && i + 1 < args.size()) {
+            ++i;
+        } else if (!a.empty() && a[0] == '-') {
+            // Flags such as -t, -d, -g change nothing on this phone.
+        } else {
+            path = a;
+        }
+    }
+    if (streamed) {
+        static std::atomic<int> sessions{0};
+        std::string name =
+            "vmdl" + std::to_string(::getpid()) + "_" + std::to_string(++sessions) + ".tmp";
+        fs::path scratchDir = ctx.fs.root() / "data" / "local" / "tmp";
+        std::error_code ec;
+        fs::create_directories(scratchDir, ec);
+        fs::path scratch = scratchDir / name;
+        bool received = ReceiveApk(ctx, size, scratch);
+        std::string result;
+        if (!received) {
+            result = "Failure [INSTALL_FAILED_INVALID_APK: the APK stream ended early]";
+        } else if (!ctx.settings.forcedInstallOutcome.empty()) {
+            result = ctx.settings.forcedInstallOutcome;
+        } else {
+            result = ctx.packages.Install(scratch, "/data/app/" + name + "/base.apk", replace,
+                                          ctx.settings.layout);
+        }
+        fs::remove(scratch, ec);
+        return result + "\n";
+    }
+    if (path.empty()) return "Error: no package specified\n";
+    if (!ctx.settings.forcedInstallOutcome.empty()) {
+        return ctx.settings.forcedInstallOutcome + "\n";
+    }
+    auto hostFile = ctx.fs.Map(path);
+    if (!hostFile) return "Failure [INSTALL_FAILED_INVALID_URI]\n";
+    return ctx.packages.Install(*hostFile, path, replace, ctx.settings.layout) + "\n";
+}
+
+std::string PackageManager(const Args& args, ShellContext& ctx) {
+    if (args.size() >= 3 && args[1] == "list" && args[2] == "packages") {
+        return ListPackages(Args(args.begin() + 3, args.end()), ctx);
+    }
+    if (args.size() >= 2 && args[1] == "install") {
+        return Install(Args(args.begin() + 2, args.end()), ctx);
+    }
+    if (args.size() < 2)
+        return "usage: pm list packages [-f] [FILTER]\n       pm install [-r] PATH\n";
+    return "Unknown command: " + args[1] + "\n";
+}
+
+std::string Remove(const Args& args, ShellContext& ctx) {
+    bool force = false;
+    bool recursive = false;
+    std::string out;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 1 && a[0] == '-') {
+            force |= a.find('f') != std::string::npos;
+            recursive |= a.find('r') != std::string::npos || a.find('R') != std::string::npos;
+            continue;
+        }
+        auto host = ctx.fs.Map(a);
+        std::error_code ec;
+        if (!host || *host == ctx.fs.root()) {
+            out += "rm: " + a + ": Permission denied\n";
+        } else if (!fs::exists(fs::symlink_status(*host, ec))) {
+            if (!force) out += "rm: " + a + ": No such file or directory\n";
+        } else if (fs::is_directory(*host, ec) && !recursive) {
+            out += "rm: " + a + ": Is a directory\n";
+        } else {
+            fs::remove_all(*host, ec);
+            if (ec) out += "rm: " + a + ": " + ec.message() + "\n";
+        }
+    }
+    if (args.size() < 2) out += "rm: Needs 1 argument (see \"rm --help\")\n";
+    return out;
+}
+
+std::string List(const Args& args, ShellContext& ctx) {
+    bool all = false;
+    Args paths;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].size() > 1 && args[i][0] == '-') {
+            all |= args[i].find('a') != std::string::npos;
+        } else {
+            paths.push_back(args[i]);
+        }
+    }
+    if (paths.empty()) paths.push_back("/");
+    std::string out;
+    for (const auto& p : paths) {
+        auto host = ctx.fs.Map(p);
+        std::error_code ec;
+        if (!host || !fs::exists(*host, ec)) {
+            out += "ls: " + p + ": No such file or directory\n";
+            continue;
+        }
+        if (!fs::is_directory(*host, ec)) {
+            out += p + "\n";
+            continue;
+        }
+        if (paths.size() > 1) out += p + ":\n";
+        std::vector<std::string> names;
+        if (all) names = {".", ".."};
+        for (const auto& entry : fs::directory_iterator(*host, ec)) {
+            std::string name = entry.path().filename().string();
+            if (all || name[0] != '.') names.push_back(name);
+        }
+        std::sort(names.begin() + (all ? 2 : 0), names.end());
+        for (const auto& n : names) out += n + "\n";
+    }
+    return out;
+}
+
+std::string RunWords(const Args& args, ShellContext& ctx) {
+    if (args.empty()) return {};
+    const std::string& name = args[0];
+    if (name == "pm") return PackageManager(args, ctx);
+    if (name == "cmd") {
+        if (args.size() >= 2 && args[1] == "package") {
+            Args pm(args.begin() + 1, args.end());
+            pm[0] = "pm";
+            return PackageManager(pm, ctx);
+        }
+        return "cmd: Can't find service: " + (args.size() >= 2 ? args[1] : std::string()) + "\n";
+    }
+    if (name == "rm") return Remove(args, ctx);
+    if (name == "ls") return List(args, ctx);
+    return "/system/bin/sh: " + name + ": not found\n";
+}
+
+}  // namespace
+
+std::string RunShellCommand(const std::string& commandLine, ShellContext& ctx) {
+    auto command = ParseShellCommand(commandLine);
+    if (!command) return "/system/bin/sh: syntax error: unterminated quoted string\n";
+    std::string out = RunWords(command->words, ctx);
+    // Output sent to a file goes there; "<" and redirections of other
+    // descriptors change nothing, as every command here ignores its input.
+    for (const auto& r : command->redirections) {
+        if (r.fd != 1 || (r.op != ">" && r.op != ">>") || r.target == "/dev/null") {
+            if (r.fd == 1 && r.target == "/dev/null") out.clear();
+            continue;
+        }
+        auto host = ctx.fs.Map(r.target);
+        std::ofstream file;
+        if (host) {
+            file.open(*host, std::ios::binary | (r.op == ">>" ? std::ios::app : std::ios::trunc));
+        }
+        if (!file) return "/system/bin/sh: can't create " + r.target + ": Permission denied\n";
+        file << out;
+        out.clear();
+    }
+    return out;
+}
+
+}  // namespace nimbo::phonesim

@@ -1,0 +1,24 @@
+#pragma once
+// The few commands of the phone's shell that adb and Nimbo use.
+#include <string>
+
+#include "device_fs.h"
+#include "package_store.h"
+#include "phone_settings.h"
+
+namespace nimbo::phonesim {
+
+class Stream;
+
+struct ShellContext {
+    const DeviceFs& fs;
+    PackageStore& packages;
+    const PhoneSettings& settings;
+    // Where a streamed install reads the APK from; null when there is none.
+    Stream* input = nullptr;
+};
+
+// Runs one command line and returns everything it prints, with LF endings.
+std::string RunShellCommand(const std::string& commandLine, ShellContext& context);
+
+}  // namespace nimbo::phonesim
