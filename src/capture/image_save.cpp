@@ -1,0 +1,171 @@
+#include "capture/image_save.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "capture/octree_quantizer.h"
+#include "capture/resolution_sizes.h"
+
+namespace nimbo {
+namespace {
+
+using platform::Bitmap;
+
+std::mutex& FolderMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+std::string& FolderText() {
+    static std::string folder;
+    return folder;
+}
+
+platform::PropertyItem ModelProperty() {
+    platform::PropertyItem item;
+    item.tag = platform::kPropertyTagEquipModel;
+    item.type = platform::kPropertyTagTypeAscii;
+    const std::string_view text = kEquipModelText;
+    item.value.assign(text.begin(), text.end());
+    item.value.push_back(0);
+    return item;
+}
+
+SaveResult Finish(SaveOutcome outcome, std::string path, bool gif,
+                  const std::function<void(const std::string&)>& setStatus) {
+    SaveResult result;
+    result.outcome = outcome;
+    result.path = std::move(path);
+    if (outcome != SaveOutcome::Saved) {
+        result.statusText = kStatusSaveFailed;
+    } else {
+        result.statusText = gif ? kStatusSavedGifFullSize : kStatusSaved;
+    }
+    if (setStatus) setStatus(result.statusText);
+    return result;
+}
+
+}  // namespace
+
+const std::array<ImageFormat, 4>& ImageFormats() {
+    static const std::array<ImageFormat, 4> formats = {{
+        {"BMP", "image/bmp", 0, ".bmp", {"位图文件 (*.bmp)", "*.bmp"}},
+        {"JPG", "image/jpeg", 1, ".jpg", {"JPEG文件 (*.jpg)", "*.jpg"}},
+        {"PNG", "image/png", 2, ".png", {"PNG文件 (*.png)", "*.png"}},
+        {"GIF", "image/gif", 3, ".gif", {"GIF文件 (*.gif)", "*.gif"}},
+    }};
+    return formats;
+}
+
+const ImageFormat& ImageFormatOfType(int typeCode) {
+    const auto& formats = ImageFormats();
+    return typeCode >= 0 && typeCode < static_cast<int>(formats.size()) ? formats[typeCode]
+                                                                        : formats[0];
+}
+
+const ImageFormat* ImageFormatOfText(std::string_view text) {
+    for (const auto& format : ImageFormats()) {
+        if (text.size() == format.listText.size() &&
+            strncasecmp(text.data(), format.listText.data(), text.size()) == 0) {
+            return &format;
+        }
+    }
+    return nullptr;
+}
+
+std::string LastSaveFolder() {
+    std::lock_guard lock(FolderMutex());
+    return FolderText();
+}
+
+void SetLastSaveFolder(std::string folder) {
+    std::lock_guard lock(FolderMutex());
+    FolderText() = std::move(folder);
+}
+
+std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
+    const ImageFormat& format = ImageFormatOfType(typeCode);
+    std::string folder = context.paths.documentsDir.string();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    if (autoName) {
+        SetLastSaveFolder(folder);
+        const platform::LocalTime t = context.clock.Now();
+        char name[64];
+        std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        return folder + name + std::string(format.extension);
+    }
+    const auto chosen = context.dialogs.SaveFile("", {format.filter}, 0, "", "");
+    if (!chosen || chosen->empty()) return {};
+    const std::size_t slash = chosen->rfind('/');
+    if (slash == std::string::npos) {
+        SetLastSaveFolder("");
+    } else {
+        // A file straight in the root keeps "/" as its folder rather than nothing.
+        SetLastSaveFolder(slash == 0 ? "/" : chosen->substr(0, slash));
+    }
+    return *chosen;
+}
+
+int FindEncoderForMime(std::string_view mimeType, platform::EncoderId& classId) {
+    const auto& encoders = platform::ImageEncoders();
+    for (std::size_t i = 0; i < encoders.size(); ++i) {
+        if (encoders[i].mimeType == mimeType) {
+            classId = encoders[i].classId;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+SaveResult SaveScreenshot(const SaveRequest& request, SaveContext& context,
+                          const std::function<void(const std::string&)>& setStatus) {
+    if (setStatus) setStatus(kStatusSaving);
+    const Bitmap* captured = request.capturedImage;
+    if (!captured) return Finish(SaveOutcome::NoPicture, {}, false, setStatus);
+
+    const ImageFormat* format = ImageFormatOfText(request.formatText);
+    if (!format) return Finish(SaveOutcome::UnknownFormat, {}, false, setStatus);
+    const bool gif = format->typeCode == 3;
+    const long quality = std::atol(request.qualityText.c_str());
+    // With no size chosen (the list is empty after a failed refresh) the picture
+    // keeps its own size.
+    TargetSize target{captured->Width(), captured->Height()};
+    if (request.sizeText) {
+        const auto parsed = ParseResolutionEntry(*request.sizeText);
+        if (!parsed) return Finish(SaveOutcome::UnknownFormat, {}, gif, setStatus);
+        target = *parsed;
+    }
+
+    // GIF holds at most 256 colours and is always written at full size.
+    std::optional<Bitmap> saveImage =
+        gif ? OctreeQuantizer().Quantize(*captured, 256)
+            : captured->CloneArea(0, 0, captured->Width(), captured->Height());
+    if (!saveImage) return Finish(SaveOutcome::NoMemory, {}, gif, setStatus);
+
+    const platform::EncoderParameters parameters = {{std::string(platform::kEncoderQuality),
+                                                     platform::EncoderParameterValueType::Long,
+                                                     {quality}}};
+    platform::EncoderId encoder{};
+    if (FindEncoderForMime(format->mimeType, encoder) < 0) {
+        return Finish(SaveOutcome::NoEncoder, {}, gif, setStatus);
+    }
+    std::string path = BuildSavePath(request.autoName, format->typeCode, context);
+    if (path.empty()) return Finish(SaveOutcome::NoPath, {}, gif, setStatus);
+
+    // At its own size the copy is written as it is; the encoders widen its rows.
+    std::optional<Bitmap> scaledImage;
+    Bitmap* written = &*saveImage;
+    if (!gif && (target.width != saveImage->Width() || target.height != saveImage->Height())) {
+        scaledImage = saveImage->Thumbnail(target.width, target.height);
+        if (!scaledImage) return Finish(SaveOutcome::NoMemory, path, gif, setStatus);
+        written = &*scaledImage;
+    }
+    written->SetPropertyItem(ModelProperty());
+    const auto saved = platform::SaveImageToFile(*written, path, encoder, parameters);
+    return Finish(saved ? SaveOutcome::Saved : SaveOutcome::WriteFailed, path, gif, setStatus);
+}
+
+}  // namespace nimbo
