@@ -1,12 +1,15 @@
 // JPEG through libjpeg-turbo, with the picture's property items as an EXIF
 // APP1 segment right after the start of the image.
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
 #include "platform/imaging_encoders.h"
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
 
 namespace nimbo::platform::encoders {
 namespace {
