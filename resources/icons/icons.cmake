@@ -5,7 +5,9 @@ add_library(nimbo_icons STATIC
   ${CMAKE_CURRENT_LIST_DIR}/icons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/banner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/svg_image.cpp)
-target_include_directories(nimbo_icons PUBLIC ${CMAKE_SOURCE_DIR}/resources)
+# The resources folder, so that users write #include "icons/icons.h".
+get_filename_component(nimbo_icons_include ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
+target_include_directories(nimbo_icons PUBLIC ${nimbo_icons_include})
 target_link_libraries(nimbo_icons PUBLIC Qt6::Gui PRIVATE Qt6::Svg)
 
 file(GLOB nimbo_icon_svgs CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/svg/*.svg)
