@@ -274,7 +274,10 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
         // Each distinct pixel value is looked up in the tree once. The tree never
         // looks at bit 0 of a channel, so 24-bit colours are cached on bits 7 to 1.
         constexpr std::uint16_t kUnknown = 0xFFFF;
-        std::vector<std::uint16_t> known(is565 ? (1u << 16) : (1u << 21), kUnknown);
+        // A small 24-bit picture is cheaper to look up directly than to cache.
+        const bool cached =
+            is565 || static_cast<std::size_t>(width) * work->Height() >= (std::size_t{1} << 16);
+        std::vector<std::uint16_t> known(!cached ? 0 : is565 ? (1u << 16) : (1u << 21), kUnknown);
         auto slotOf = [is565](std::uint32_t v) -> std::uint32_t {
             if (is565) return v;
             return ((v >> 3) & (0x7Fu << 14)) | ((v >> 2) & (0x7Fu << 7)) | ((v >> 1) & 0x7Fu);
@@ -284,6 +287,11 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
             std::uint8_t* out = target->Row(y);
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t v = pixelAt(row, x);
+                if (!cached) {
+                    const Rgb c = colourOf(v);
+                    out[x] = PaletteIndexOf(c.r, c.g, c.b);
+                    continue;
+                }
                 std::uint16_t& index = known[slotOf(v)];
                 if (index == kUnknown) {
                     const Rgb c = colourOf(v);
