@@ -37,8 +37,7 @@ TEST(ClassifyDevice, UnknownBeatsEmulatorAndCaseIsIgnored) {
 }
 
 TEST(ParseDeviceListReply, EmulatorAndOfflinePhoneGiveTwoNumberedRows) {
-    const auto rows =
-        ParseDeviceListReply("0027emulator-5554\tdevice\nHT9CYP800123\toffline\n");
+    const auto rows = ParseDeviceListReply("0027emulator-5554\tdevice\nHT9CYP800123\toffline\n");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].numberText, "1");
     EXPECT_EQ(rows[0].kindImage, 1);
@@ -59,7 +58,8 @@ TEST(ParseDeviceListReply, EmptyAndDegenerateReplies) {
 }
 
 TEST(ParseDeviceListReply, LinesWithoutTabAreSkippedWithoutUsingANumber) {
-    const auto rows = ParseDeviceListReply("0040a1\tdevice\nnoise line\nb2\tunauthorized\n\nc3\tdevice\n");
+    const auto rows =
+        ParseDeviceListReply("0040a1\tdevice\nnoise line\nb2\tunauthorized\n\nc3\tdevice\n");
     ASSERT_EQ(Serials(rows), (std::vector<std::string>{"a1", "b2", "c3"}));
     EXPECT_EQ(rows[1].numberText, "2");
     EXPECT_EQ(rows[2].numberText, "3");
@@ -90,7 +90,10 @@ TEST(ParseDeviceListReply, ManyDevicesAreNumberedInDecimal) {
 
 TEST(FetchDeviceList, WholeExchangeAgainstAServer) {
     ScriptedServer server;
-    server.ReadRequest().Send("OKAY").Send("0027emulator-5554\tdevice\nHT9CYP800123\toffline\n").Start();
+    server.ReadRequest()
+        .Send("OKAY")
+        .Send("0027emulator-5554\tdevice\nHT9CYP800123\toffline\n")
+        .Start();
     auto rows = FetchDeviceList(At(server.port()));
     ASSERT_TRUE(rows.ok());
     EXPECT_EQ(Serials(*rows), (std::vector<std::string>{"emulator-5554", "HT9CYP800123"}));

@@ -19,9 +19,9 @@ TEST(AdbServerPort, EnvironmentOverridesOnlyWithAValidPort) {
         const char* value;
         uint16_t port;
     };
-    for (const Case& c : {Case{nullptr, 5037}, Case{"", 5037}, Case{"15037", 15037},
-                          Case{"65535", 65535}, Case{"0", 5037}, Case{"65536", 5037},
-                          Case{"12ab", 5037}, Case{"-5", 5037}}) {
+    for (const Case& c :
+         {Case{nullptr, 5037}, Case{"", 5037}, Case{"15037", 15037}, Case{"65535", 65535},
+          Case{"0", 5037}, Case{"65536", 5037}, Case{"12ab", 5037}, Case{"-5", 5037}}) {
         if (c.value) {
             setenv("ANDROID_ADB_SERVER_PORT", c.value, 1);
         } else {

@@ -135,9 +135,9 @@ TEST(CaptureFramebuffer, ShortBlockKeepsTheHeaderForTheWindow) {
 
 TEST(CaptureFramebuffer, LyingHeaderIsRefusedBeforeAnythingIsRead) {
     for (const std::string& header : {
-             Words({16, 1000, 320, 480}),                    // size below width x height x 2
-             Words({16, 0xFFFFFFFF, 0x10000, 0x10000}),      // absurd size
-             Words({16, 0, 0, 0}),                            // no picture at all
+             Words({16, 1000, 320, 480}),                        // size below width x height x 2
+             Words({16, 0xFFFFFFFF, 0x10000, 0x10000}),          // absurd size
+             Words({16, 0, 0, 0}),                               // no picture at all
              Words({1, 32, 8, 2, 2, 0, 8, 16, 8, 8, 8, 24, 8}),  // 4 pixels of 4 bytes in 8
          }) {
         ScriptedServer server;
@@ -223,10 +223,10 @@ TEST(FramebufferHeaderDecoding, LayoutsThatCannotDescribeThePixelsAreRefused) {
             std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(s.data()), s.size()));
     };
     EXPECT_TRUE(decode(Words({1, 32, 16, 2, 2, 0, 8, 16, 8, 8, 8, 24, 8})));
-    EXPECT_FALSE(decode(Words({1, 8, 4, 2, 2, 0, 2, 2, 2, 4, 2, 6, 2})));      // 8 bpp
+    EXPECT_FALSE(decode(Words({1, 8, 4, 2, 2, 0, 2, 2, 2, 4, 2, 6, 2})));       // 8 bpp
     EXPECT_FALSE(decode(Words({1, 32, 16, 2, 2, 28, 8, 16, 8, 8, 8, 24, 8})));  // past bit 31
     EXPECT_FALSE(decode(Words({1, 32, 16, 2, 2, 0, 40, 16, 8, 8, 8, 24, 8})));  // 40-bit red
-    EXPECT_FALSE(decode(Words({1, 32, 16, 2, 2, 0, 8, 16, 8})));  // cut short
+    EXPECT_FALSE(decode(Words({1, 32, 16, 2, 2, 0, 8, 16, 8})));                // cut short
     EXPECT_FALSE(decode(Words({16, 8, 2})));
     EXPECT_EQ(FramebufferHeaderSize(2), 56u);
     EXPECT_EQ(FramebufferHeaderSize(1), 52u);

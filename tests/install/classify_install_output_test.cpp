@@ -126,7 +126,8 @@ TEST(ClassifyInstallOutput, LastMatchingRowWins) {
         {"Failure [INSTALL_FAILED_OLDER_SDK]\nerror: device not found", kNotConnected},
         {"error: device not found\nINSTALL_FAILED_ALREADY_EXISTS", kNotConnected},
         {"Success\nFailure [INSTALL_FAILED_INVALID_APK]", kSuccess},
-        {"device offline\nINSTALL_FAILED_NO_MATCHING_ABIS", "安装失败,该软件不支持这台手机的处理器"},
+        {"device offline\nINSTALL_FAILED_NO_MATCHING_ABIS",
+         "安装失败,该软件不支持这台手机的处理器"},
     });
 }
 

@@ -53,8 +53,7 @@ TEST(ParsePackageList, NewerLayoutKeepsThePathWholeAndThePackageName) {
     EXPECT_EQ(rows[0].targetFileName, "com.old.apk");
     EXPECT_EQ(rows[1].name, "~~Xq1A-bC_dE==/com.example.app-Zz9_yY==/base.apk");
     EXPECT_EQ(rows[1].packageName, "com.example.app");
-    EXPECT_EQ(rows[1].sourcePath,
-              "/data/app/~~Xq1A-bC_dE==/com.example.app-Zz9_yY==/base.apk");
+    EXPECT_EQ(rows[1].sourcePath, "/data/app/~~Xq1A-bC_dE==/com.example.app-Zz9_yY==/base.apk");
     EXPECT_EQ(rows[1].targetFileName, "com.example.app.apk");
 }
 

@@ -1,12 +1,11 @@
 #include "support/scripted_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -78,7 +77,9 @@ ScriptedServer& ScriptedServer::Hang() {
     return *this;
 }
 
-void ScriptedServer::Start() { thread_ = std::thread([this] { Run(); }); }
+void ScriptedServer::Start() {
+    thread_ = std::thread([this] { Run(); });
+}
 
 void ScriptedServer::Finish() {
     if (thread_.joinable()) thread_.join();
