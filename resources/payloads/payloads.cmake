@@ -28,8 +28,8 @@ add_custom_command(
   COMMENT "Packing quillet.apk"
   VERBATIM)
 
-# resource id -> file embedded under it
-set(NIMBO_PAYLOAD_IDS 138 139 140 141 142 145 159 160)
+# resource id -> file embedded under it (161: the udev rule of the driver package)
+set(NIMBO_PAYLOAD_IDS 138 139 140 141 142 145 159 160 161)
 set(NIMBO_PAYLOAD_FILE_138 "${NIMBO_ADB_FILE}")
 set(NIMBO_PAYLOAD_FILE_139 ${NIMBO_PAYLOAD_DIR}/adb/AdbWinApi.dll)
 set(NIMBO_PAYLOAD_FILE_140 ${NIMBO_PAYLOAD_OUT}/quillet.apk)
@@ -38,6 +38,7 @@ set(NIMBO_PAYLOAD_FILE_142 ${NIMBO_PAYLOAD_DIR}/driver/androidwinusb86.cat)
 set(NIMBO_PAYLOAD_FILE_145 ${NIMBO_PAYLOAD_DIR}/driver/i386/WdfCoInstaller01007.dll)
 set(NIMBO_PAYLOAD_FILE_159 ${NIMBO_PAYLOAD_DIR}/driver/i386/WinUSBCoInstaller.dll)
 set(NIMBO_PAYLOAD_FILE_160 ${NIMBO_PAYLOAD_DIR}/driver/i386/WUDFUpdate_01007.dll)
+set(NIMBO_PAYLOAD_FILE_161 ${NIMBO_PAYLOAD_DIR}/driver/51-android.rules)
 
 set(asm "/* Generated from resources/payloads/payloads.cmake. */\n")
 set(table "")
