@@ -11,7 +11,16 @@
 #include "controls/combo_completion.h"
 #include "controls/gui/qt_drawing.h"
 
-namespace nimbo {
+using nimbo::CanvasImage;
+using nimbo::ComboFramePair;
+using nimbo::ComboFrameState;
+using nimbo::CompleteTypedText;
+using nimbo::DrawComboFrame;
+using nimbo::EditCompletion;
+using nimbo::FramePair;
+using nimbo::SystemColors;
+using nimbo::SystemColorsFrom;
+namespace platform = nimbo::platform;
 
 namespace {
 
@@ -257,5 +266,3 @@ void CCJFlatComboBox::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.drawImage(0, 0, CanvasImage(canvas));
 }
-
-}  // namespace nimbo

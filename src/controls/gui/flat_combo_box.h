@@ -15,8 +15,6 @@
 
 class QLineEdit;
 
-namespace nimbo {
-
 class CCJFlatComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -31,10 +29,10 @@ public:
     bool AutoComplete() const { return autoComplete_; }
     bool HoverTimerActive() const { return hoverTimer_.isActive(); }
     // The states drawn by hover and focus tracking, oldest first.
-    const std::vector<ComboFrameState>& DrawnStates() const { return drawnStates_; }
+    const std::vector<nimbo::ComboFrameState>& DrawnStates() const { return drawnStates_; }
     // The state the last paint gave the frame.
-    ComboFrameState PaintedState() const { return paintedState_; }
-    ComboColors Colors() const { return colors_; }
+    nimbo::ComboFrameState PaintedState() const { return paintedState_; }
+    nimbo::ComboColors Colors() const { return colors_; }
 
     void hidePopup() override;
 
@@ -58,7 +56,7 @@ private:
     void HookLineEdit();
     void ReadColors();
     bool CursorInside() const;
-    void DrawFrame(ComboFrameState state);
+    void DrawFrame(nimbo::ComboFrameState state);
 
     std::function<QPoint()> cursorPosition_;
     QTimer hoverTimer_;
@@ -67,11 +65,9 @@ private:
     bool hasFocus_ = false;
     bool autoComplete_ = true;
     bool skipNextCompletion_ = false;
-    ComboColors colors_{};
-    std::optional<ComboFrameState> pending_;
-    ComboFrameState paintedState_ = ComboFrameState::Flat;
-    std::vector<ComboFrameState> drawnStates_;
+    nimbo::ComboColors colors_{};
+    std::optional<nimbo::ComboFrameState> pending_;
+    nimbo::ComboFrameState paintedState_ = nimbo::ComboFrameState::Flat;
+    std::vector<nimbo::ComboFrameState> drawnStates_;
     QPointer<QLineEdit> hookedEdit_;
 };
-
-}  // namespace nimbo

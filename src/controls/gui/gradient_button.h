@@ -3,17 +3,13 @@
 // gradient face built off-screen over a picture of the parent's background.
 #include "controls/gui/smart_button.h"
 
-namespace nimbo {
-
 class CGradientButton : public CSmartButton {
     Q_OBJECT
 public:
     explicit CGradientButton(QWidget* parent = nullptr) : CSmartButton(parent) {}
 
 protected:
-    int DrawBackground(platform::Canvas& dc, const platform::Rect& rect) override;
+    int DrawBackground(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect) override;
     // The border is part of the face.
-    int DrawBorder(platform::Canvas&, const platform::Rect&) override { return 0; }
+    int DrawBorder(nimbo::platform::Canvas&, const nimbo::platform::Rect&) override { return 0; }
 };
-
-}  // namespace nimbo

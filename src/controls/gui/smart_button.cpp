@@ -8,7 +8,17 @@
 #include "controls/gui/qt_drawing.h"
 #include "icons/icons.h"
 
-namespace nimbo {
+using nimbo::ButtonState;
+using nimbo::CanvasImage;
+using nimbo::ContentLayout;
+using nimbo::DrawButtonCaption;
+using nimbo::IconLayoutSize;
+using nimbo::LayOutButtonContent;
+using nimbo::QtIconPainter;
+using nimbo::QtTextPainter;
+using nimbo::SystemColors;
+using nimbo::SystemColorsFrom;
+namespace platform = nimbo::platform;
 
 using platform::Canvas;
 using platform::Rect;
@@ -25,7 +35,7 @@ CSmartButton::CSmartButton(QWidget* parent) : QAbstractButton(parent) {
 CSmartButton::~CSmartButton() = default;
 
 void CSmartButton::SetIconById(int id) {
-    SetIconHandle(resources::LoadIconPixmap(id));
+    SetIconHandle(nimbo::resources::LoadIconPixmap(id));
 }
 
 int CSmartButton::SetIconHandle(const QPixmap& icon) {
@@ -259,5 +269,3 @@ void CSmartButton::MoveFocusToNextTabStop() {
     }
     dialog->setFocus(Qt::TabFocusReason);
 }
-
-}  // namespace nimbo

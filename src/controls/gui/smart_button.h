@@ -13,8 +13,6 @@
 #include "controls/system_colors.h"
 #include "platform/canvas.h"
 
-namespace nimbo {
-
 class CSmartButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -57,7 +55,7 @@ public:
 
     // Copies the parent's pixels under the button (taken once, at first use
     // after construction, a resize or a palette change) into dc at (0, 0).
-    void PaintParentSnapshot(platform::Canvas& dc);
+    void PaintParentSnapshot(nimbo::platform::Canvas& dc);
 
     QSize sizeHint() const override;
 
@@ -66,13 +64,14 @@ signals:
 
 protected:
     virtual bool OnClicked();
-    virtual int DrawBackground(platform::Canvas& dc, const platform::Rect& rect);
-    virtual int DrawBorder(platform::Canvas& dc, const platform::Rect& rect);
+    virtual int DrawBackground(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect);
+    virtual int DrawBorder(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect);
     // One owner-draw pass: face, border when pressed or hot, icon, caption.
-    void DrawItem(platform::Canvas& dc, const platform::Rect& item, unsigned itemState);
+    void DrawItem(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& item,
+                  unsigned itemState);
 
-    ButtonState CurrentState() const;
-    const SystemColors& Colors() const { return colors_; }
+    nimbo::ButtonState CurrentState() const;
+    const nimbo::SystemColors& Colors() const { return colors_; }
 
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -97,15 +96,13 @@ private:
     unsigned style_ = kOwnerDraw;
     // (background, foreground) for the hot, normal and focused looks.
     struct ColorPair {
-        platform::Color background, foreground;
+        nimbo::platform::Color background, foreground;
     };
     ColorPair pairs_[3];
-    SystemColors colors_;
-    std::optional<platform::Canvas> snapshot_;
+    nimbo::SystemColors colors_;
+    std::optional<nimbo::platform::Canvas> snapshot_;
     // What the button showed after its last paint; the next paint draws over it.
-    platform::Canvas surface_;
+    nimbo::platform::Canvas surface_;
     QPixmap icon_;
     QSize iconLayout_;
 };
-
-}  // namespace nimbo

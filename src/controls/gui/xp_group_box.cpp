@@ -5,7 +5,13 @@
 #include "controls/group_box_paint.h"
 #include "controls/gui/qt_drawing.h"
 
-namespace nimbo {
+using nimbo::CanvasImage;
+using nimbo::GroupBoxLook;
+using nimbo::PaintGroupBox;
+using nimbo::QtTextPainter;
+using nimbo::TitleAlignmentFromInt;
+using nimbo::ToColor;
+namespace platform = nimbo::platform;
 
 namespace {
 QString Padded(const QString& text) {
@@ -131,5 +137,3 @@ void CXPGroupBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, CanvasImage(canvas));
 }
-
-}  // namespace nimbo

@@ -10,8 +10,6 @@
 #include <QWidget>
 #include <optional>
 
-namespace nimbo {
-
 class CXPGroupBox : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
@@ -68,5 +66,3 @@ private:
     // Follows the box's own (dialog) font until a font setter changes it.
     std::optional<QFont> titleFont_;
 };
-
-}  // namespace nimbo
