@@ -1,8 +1,17 @@
-// The octree is kept in one pool of nodes addressed by index. The list of
-// interior nodes is sorted by (level, pixel count), ties in the order the nodes
-// reached their key; a marker per level lets a new node join its level without
-// walking past every deeper node first. Runs of one colour are added in one step:
-// they create no node, so only the final counts decide the list order.
+// The folding order is defined by a list of interior nodes sorted by (level,
+// pixel count), ties in the order the nodes reached their count. That order is
+// only ever looked at when a node is folded, which happens a few thousand times
+// per picture, while counts change several times per pixel. So instead of
+// keeping the list sorted, each node records when it reached its count, and the
+// node to fold is found by looking through the deepest level's interior nodes
+// for the smallest (count, time reached).
+//
+// A pixel whose leaf is already known (the previous pixel's colour, or for
+// 16-bit pictures a per-value cache) creates no node and folds nothing, so it is
+// only added to its leaf; the counts on the way up are brought up to date, with
+// the time of the last such pixel, just before the next fold. Since a node's
+// rank depends only on its count and the time it got there, this gives the
+// same folds, tree and sums as walking down from the root for every pixel.
 #include "capture/octree_quantizer.h"
 
 #include <new>
@@ -14,25 +23,12 @@ using platform::Argb;
 using platform::Bitmap;
 using platform::PixelFormat;
 
-constexpr std::uint64_t Key(unsigned level, std::uint32_t count) {
-    return (std::uint64_t{level} << 32) | count;
-}
-constexpr unsigned LevelOf(std::uint64_t key) {
-    return static_cast<unsigned>(key >> 32);
-}
-constexpr std::uint32_t CountOf(std::uint64_t key) {
-    return static_cast<std::uint32_t>(key);
-}
+constexpr std::uint32_t kRoot = 0;
+constexpr unsigned kRootLevel = 7;
 
 constexpr unsigned ChildIndex(unsigned r, unsigned g, unsigned b, unsigned level) {
     return (((r >> level) & 1) << 2) | (((g >> level) & 1) << 1) | ((b >> level) & 1);
 }
-
-// Slot 0 is the head of the list, slots 1 to 7 the level markers, 8 the root.
-constexpr std::uint32_t kHead = 0;
-constexpr std::uint32_t kLastMarker = 7;
-constexpr std::uint32_t kRoot = 8;
-constexpr unsigned kRootLevel = 7;
 
 struct Rgb {
     unsigned r, g, b;
@@ -47,9 +43,10 @@ Rgb FromBgr(std::uint32_t v) {
 
 }  // namespace
 
-std::uint32_t OctreeQuantizer::NewNode(unsigned level) {
+std::uint32_t OctreeQuantizer::NewNode(unsigned level, std::uint32_t parent) {
     Node node;
-    node.key = Key(level, 0);
+    node.parent = parent;
+    node.level = static_cast<std::uint8_t>(level);
     node.isLeaf = level == 0;
     if (!free_.empty()) {
         const std::uint32_t n = free_.back();
@@ -61,101 +58,82 @@ std::uint32_t OctreeQuantizer::NewNode(unsigned level) {
     return static_cast<std::uint32_t>(nodes_.size() - 1);
 }
 
-void OctreeQuantizer::ReleaseNode(std::uint32_t n) {
-    free_.push_back(n);
-}
-
-void OctreeQuantizer::Unlink(std::uint32_t n) {
-    Node& node = nodes_[n];
-    nodes_[node.prev].next = node.next;
-    if (node.next) nodes_[node.next].prev = node.prev;
-}
-
-void OctreeQuantizer::InsertBefore(std::uint32_t n, std::uint32_t before) {
-    const std::uint32_t prev = nodes_[before].prev;
-    nodes_[n].prev = prev;
-    nodes_[n].next = before;
-    nodes_[prev].next = n;
-    nodes_[before].prev = n;
-}
-
-void OctreeQuantizer::MoveToSortedPlace(std::uint32_t n) {
-    const std::uint64_t key = nodes_[n].key;
-    std::uint32_t cur = nodes_[n].next;
-    if (nodes_[cur].key > key) return;
-    // The root sorts after every other node, so the walk always ends.
-    do {
-        cur = nodes_[cur].next;
-    } while (nodes_[cur].key <= key);
-    Unlink(n);
-    InsertBefore(n, cur);
-}
-
 void OctreeQuantizer::Reset() {
     nodes_.clear();
     free_.clear();
+    for (auto& list : interior_) list.clear();
+    pendingLeaves_.clear();
     nodes_.reserve(4096);
-    nodes_.emplace_back();  // head
-    for (unsigned level = 1; level <= kRootLevel; ++level) {
-        Node marker;
-        // Sorts after every node of the level below and before every node of its own.
-        marker.key = Key(level, 0) - 1;
-        nodes_.push_back(marker);
-        levelStart_[level] = level;
-    }
-    nodes_.push_back(Node{});
-    nodes_[kRoot].key = Key(kRootLevel, 0);
-    for (std::uint32_t n = kHead; n < kRoot; ++n) {
-        nodes_[n].next = n + 1;
-        nodes_[n + 1].prev = n;
-    }
-    nodes_[kRoot].next = 0;
+    NewNode(kRootLevel, kRoot);
     leafCount_ = 0;
+    clock_ = 0;
+    ++generation_;
 }
 
-void OctreeQuantizer::AddColor(unsigned r, unsigned g, unsigned b) {
+std::uint32_t OctreeQuantizer::AddColor(unsigned r, unsigned g, unsigned b) {
+    const std::uint32_t now = ++clock_;
     std::uint32_t n = kRoot;
     for (;;) {
         Node& node = nodes_[n];
-        ++node.key;
+        ++node.pixelCount;
+        node.reachedAt = now;
         if (node.isLeaf) {
             node.red += r;
             node.green += g;
             node.blue += b;
-            return;
+            return n;
         }
-        if (node.next) MoveToSortedPlace(n);
-        const unsigned level = LevelOf(nodes_[n].key);
+        const unsigned level = node.level;
         const unsigned index = ChildIndex(r, g, b, level);
-        std::uint32_t child = nodes_[n].children[index];
+        std::uint32_t child = node.children[index];
         if (!child) {
-            child = NewNode(level - 1);  // may move the pool: no references kept past here
+            child = NewNode(level - 1, n);  // may move the pool: no references kept past here
             nodes_[n].children[index] = child;
             if (level - 1 == 0) {
                 ++leafCount_;
             } else {
-                InsertBefore(child, nodes_[levelStart_[level - 1]].next);
-                MoveToSortedPlace(child);
+                auto& list = interior_[level - 1];
+                nodes_[child].slot = static_cast<std::uint32_t>(list.size());
+                list.push_back(child);
             }
         }
         n = child;
     }
 }
 
-void OctreeQuantizer::AddRepeats(unsigned r, unsigned g, unsigned b, std::uint32_t times) {
-    std::uint32_t n = kRoot;
-    for (;;) {
-        Node& node = nodes_[n];
-        node.key += times;
-        if (node.isLeaf) {
-            node.red += std::uint64_t{r} * times;
-            node.green += std::uint64_t{g} * times;
-            node.blue += std::uint64_t{b} * times;
-            return;
+void OctreeQuantizer::AddToLeaf(std::uint32_t leaf, unsigned r, unsigned g, unsigned b,
+                                std::uint32_t count) {
+    Node& node = nodes_[leaf];
+    if (node.pending == 0) pendingLeaves_.push_back(leaf);
+    node.pending += count;
+    node.pendingAt = ++clock_;
+    node.red += std::uint64_t{r} * count;
+    node.green += std::uint64_t{g} * count;
+    node.blue += std::uint64_t{b} * count;
+}
+
+void OctreeQuantizer::CountPending() {
+    for (std::uint32_t leaf : pendingLeaves_) {
+        Node& node = nodes_[leaf];
+        const std::uint32_t count = node.pending;
+        const std::uint32_t at = node.pendingAt;
+        node.pending = 0;
+        std::uint32_t n = leaf;
+        for (;;) {
+            Node& up = nodes_[n];
+            up.pixelCount += count;
+            if (up.reachedAt < at) up.reachedAt = at;
+            if (n == kRoot) break;
+            n = up.parent;
         }
-        if (node.next) MoveToSortedPlace(n);
-        n = nodes_[n].children[ChildIndex(r, g, b, LevelOf(nodes_[n].key))];
     }
+    pendingLeaves_.clear();
+}
+
+std::uint32_t OctreeQuantizer::LeafOf(unsigned r, unsigned g, unsigned b) const {
+    std::uint32_t n = kRoot;
+    while (!nodes_[n].isLeaf) n = nodes_[n].children[ChildIndex(r, g, b, nodes_[n].level)];
+    return n;
 }
 
 void OctreeQuantizer::ReduceNode(std::uint32_t n) {
@@ -165,7 +143,7 @@ void OctreeQuantizer::ReduceNode(std::uint32_t n) {
         red += nodes_[child].red;
         green += nodes_[child].green;
         blue += nodes_[child].blue;
-        ReleaseNode(child);
+        free_.push_back(child);
         child = 0;
         --leafCount_;
     }
@@ -178,12 +156,28 @@ void OctreeQuantizer::ReduceNode(std::uint32_t n) {
 }
 
 void OctreeQuantizer::ReduceWhileOver(unsigned maxColors) {
+    if (leafCount_ <= maxColors) return;
+    CountPending();
+    ++generation_;  // folded leaves go away
+    unsigned level = 1;
     while (leafCount_ > maxColors) {
-        std::uint32_t first = nodes_[kHead].next;
-        while (first <= kLastMarker) first = nodes_[first].next;
-        if (first == kRoot) return;
-        Unlink(first);
-        ReduceNode(first);
+        while (level < kRootLevel && interior_[level].empty()) ++level;
+        if (level == kRootLevel) break;  // only the root is left
+        auto& list = interior_[level];
+        std::uint32_t best = 0;
+        for (std::uint32_t i = 1; i < list.size(); ++i) {
+            const Node& a = nodes_[list[i]];
+            const Node& b = nodes_[list[best]];
+            if (a.pixelCount < b.pixelCount ||
+                (a.pixelCount == b.pixelCount && a.reachedAt < b.reachedAt)) {
+                best = i;
+            }
+        }
+        const std::uint32_t n = list[best];
+        list[best] = list.back();
+        nodes_[list[best]].slot = best;
+        list.pop_back();
+        ReduceNode(n);
     }
 }
 
@@ -196,8 +190,8 @@ void OctreeQuantizer::BuildPalette(std::vector<Argb>& palette) {
         const std::uint32_t n = stack[--top];
         Node& node = nodes_[n];
         if (node.isLeaf) {
-            const std::uint64_t count = CountOf(node.key);
-            node.paletteIndex = static_cast<std::uint32_t>(palette.size());
+            const std::uint64_t count = node.pixelCount;
+            node.slot = static_cast<std::uint32_t>(palette.size());
             palette.push_back(platform::MakeArgb(255, static_cast<std::uint8_t>(node.red / count),
                                                  static_cast<std::uint8_t>(node.green / count),
                                                  static_cast<std::uint8_t>(node.blue / count)));
@@ -207,14 +201,6 @@ void OctreeQuantizer::BuildPalette(std::vector<Argb>& palette) {
             if (node.children[i]) stack[top++] = node.children[i];
         }
     }
-}
-
-std::uint8_t OctreeQuantizer::PaletteIndexOf(unsigned r, unsigned g, unsigned b) const {
-    std::uint32_t n = kRoot;
-    while (!nodes_[n].isLeaf) {
-        n = nodes_[n].children[ChildIndex(r, g, b, LevelOf(nodes_[n].key))];
-    }
-    return static_cast<std::uint8_t>(nodes_[n].paletteIndex);
 }
 
 std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxColors) {
@@ -238,33 +224,44 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
 
     try {
         Reset();
+        if (is565) {
+            leafOfValue_.resize(1u << 16);
+        } else {
+            leafOfValue_.clear();
+        }
+        // A run of pixels of the previous pixel's value, all bound for one leaf.
+        std::uint32_t current = 0, runLeaf = 0, run = 0;
+        Rgb runColour{};
         bool started = false;
-        std::uint32_t current = 0;
-        std::uint32_t repeats = 0;
         for (int y = 0; y < work->Height(); ++y) {
             const std::uint8_t* row = work->Row(y);
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t v = pixelAt(row, x);
                 if (started && v == current) {
-                    ++repeats;
+                    ++run;
                     continue;
                 }
-                const Rgb c = colourOf(v);
-                if (repeats) {
-                    const Rgb p = colourOf(current);
-                    AddRepeats(p.r, p.g, p.b, repeats);
-                    repeats = 0;
-                }
-                AddColor(c.r, c.g, c.b);
-                ReduceWhileOver(static_cast<unsigned>(maxColors));
+                if (run) AddToLeaf(runLeaf, runColour.r, runColour.g, runColour.b, run);
+                runColour = colourOf(v);
                 current = v;
                 started = true;
+                if (is565 && leafOfValue_[v].generation == generation_) {
+                    runLeaf = leafOfValue_[v].leaf;
+                    run = 1;
+                    continue;
+                }
+                runLeaf = AddColor(runColour.r, runColour.g, runColour.b);
+                run = 0;
+                const std::uint32_t generation = generation_;
+                ReduceWhileOver(static_cast<unsigned>(maxColors));
+                if (generation != generation_) {
+                    runLeaf = LeafOf(runColour.r, runColour.g, runColour.b);
+                }
+                if (is565) leafOfValue_[v] = {runLeaf, generation_};
             }
         }
-        if (repeats) {
-            const Rgb p = colourOf(current);
-            AddRepeats(p.r, p.g, p.b, repeats);
-        }
+        if (run) AddToLeaf(runLeaf, runColour.r, runColour.g, runColour.b, run);
+        CountPending();
 
         std::vector<Argb> palette;
         palette.reserve(leafCount_);
@@ -272,9 +269,9 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
         target->SetPalette(std::move(palette));
 
         // Each distinct pixel value is looked up in the tree once. The tree never
-        // looks at bit 0 of a channel, so 24-bit colours are cached on bits 7 to 1.
+        // looks at bit 0 of a channel, so 24-bit colours are cached on bits 7 to 1;
+        // a small 24-bit picture is cheaper to look up directly than to cache.
         constexpr std::uint16_t kUnknown = 0xFFFF;
-        // A small 24-bit picture is cheaper to look up directly than to cache.
         const bool cached =
             is565 || static_cast<std::size_t>(width) * work->Height() >= (std::size_t{1} << 16);
         std::vector<std::uint16_t> known(!cached ? 0 : is565 ? (1u << 16) : (1u << 21), kUnknown);
@@ -289,13 +286,13 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
                 const std::uint32_t v = pixelAt(row, x);
                 if (!cached) {
                     const Rgb c = colourOf(v);
-                    out[x] = PaletteIndexOf(c.r, c.g, c.b);
+                    out[x] = static_cast<std::uint8_t>(nodes_[LeafOf(c.r, c.g, c.b)].slot);
                     continue;
                 }
                 std::uint16_t& index = known[slotOf(v)];
                 if (index == kUnknown) {
                     const Rgb c = colourOf(v);
-                    index = PaletteIndexOf(c.r, c.g, c.b);
+                    index = static_cast<std::uint16_t>(nodes_[LeafOf(c.r, c.g, c.b)].slot);
                 }
                 out[x] = static_cast<std::uint8_t>(index);
             }

@@ -278,5 +278,35 @@ TEST(OctreeQuantizerTest, MatchesReferenceOnEveryPicture) {
     }
 }
 
+// Few colours, many repeats and small colour limits: every pixel order and
+// tie that a large picture rarely produces, many times over.
+TEST(OctreeQuantizerTest, MatchesReferenceOnManySmallRandomPictures) {
+    for (int seed = 0; seed < 400; ++seed) {
+        test::Rng rng(1000 + seed);
+        const auto format = seed % 2 ? PixelFormat::Rgb565 : PixelFormat::Rgb24;
+        std::vector<Rgb> colours(9 + rng.Below(50));
+        // Colours close together, so they share deep branches of the tree.
+        const int base = rng.Below(192);
+        for (auto& c : colours) {
+            c = {base + rng.Below(64), base + rng.Below(64), rng.Below(2) ? base : base + 32};
+        }
+        const int width = 5 + rng.Below(40), height = 1 + rng.Below(30);
+        auto picture = *Bitmap::Create(width, height, format);
+        Rgb c = colours[0];
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (rng.Below(3) == 0) c = colours[rng.Below(static_cast<int>(colours.size()))];
+                PutPixel(picture, x, y, c.r, c.g, c.b);
+            }
+        }
+        const int maxColors = 8 + rng.Below(9);
+        const auto product = OctreeQuantizer().Quantize(picture, maxColors);
+        const auto reference = Reference(picture, maxColors);
+        ASSERT_TRUE(product && reference);
+        ASSERT_EQ(product->Palette(), reference->palette) << "seed " << seed;
+        ASSERT_EQ(Indices(*product), reference->indices) << "seed " << seed;
+    }
+}
+
 }  // namespace
 }  // namespace nimbo
