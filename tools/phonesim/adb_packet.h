@@ -16,7 +16,7 @@ constexpr uint32_t kCmdAuth = 0x48545541;  // "AUTH"
 constexpr uint32_t kVersionMin = 0x01000000;
 // From this version on both sides may leave the payload checksum at zero.
 constexpr uint32_t kVersionSkipChecksum = 0x01000001;
-constexpr uint32_t kMaxPayload = 256 * 1024;
+constexpr uint32_t kMaxPayload = 1024 * 1024;
 constexpr size_t kHeaderSize = 24;
 
 struct Packet {

@@ -87,6 +87,8 @@ bool Connection::Handle(Packet packet, std::string* problem) {
         version_ = std::min(std::max(packet.arg0, kVersionMin), kVersionSkipChecksum);
         maxPayload_ = std::clamp<uint32_t>(packet.arg1, 1024, kMaxPayload);
         connected_ = true;
+        Log("connection " + std::to_string(id_) + ": handshake, host version " +
+            std::to_string(packet.arg0) + ", host payload limit " + std::to_string(packet.arg1));
         Packet reply{kCmdCnxn, version_.load(), kMaxPayload, host_.Banner()};
         return Send(reply);
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <initializer_list>
+#include <mutex>
 #include <thread>
 
 #include "stream.h"
@@ -79,6 +80,22 @@ std::string FramebufferHeader(FramebufferMode mode, int width, int height) {
     return h;
 }
 
+// Screenshots come in series of the same size; drawing a large picture
+// costs more than sending it, so the last one is kept.
+std::string CachedPicture(bool rgba, int width, int height) {
+    static std::mutex mutex;
+    static std::string pixels;
+    static int key[3] = {-1, 0, 0};
+    std::lock_guard lock(mutex);
+    if (key[0] != int(rgba) || key[1] != width || key[2] != height) {
+        pixels = rgba ? TestPictureRgba8888(width, height) : TestPictureRgb565(width, height);
+        key[0] = int(rgba);
+        key[1] = width;
+        key[2] = height;
+    }
+    return pixels;
+}
+
 void ServeFramebuffer(Stream& stream, const PhoneSettings& s) {
     const FramebufferMode mode = s.framebuffer;
     stream.Accept();
@@ -92,13 +109,13 @@ void ServeFramebuffer(Stream& stream, const PhoneSettings& s) {
         return;
     }
     if (IsVersioned(mode)) {
-        stream.Write(TestPictureRgba8888(s.screenWidth, s.screenHeight));
+        stream.Write(CachedPicture(true, s.screenWidth, s.screenHeight));
         return;
     }
     // The old service sends a frame only when the client asks with one byte.
     char trigger = 0;
     if (!stream.ReadExact(&trigger, 1)) return;
-    std::string pixels = TestPictureRgb565(s.screenWidth, s.screenHeight);
+    std::string pixels = CachedPicture(false, s.screenWidth, s.screenHeight);
     if (mode == FramebufferMode::ShortPixels) pixels.resize(pixels.size() / 2);
     stream.Write(pixels);
 }
