@@ -54,8 +54,8 @@ MainDialog::~MainDialog() {
 }
 
 std::string MainDialog::ReadyText() {
-    return std::string("Nimbo就绪 【") + web::kFirstMakerSite + "】Kelvo手机网 && Tarnwick 【" +
-           web::kSecondMakerSite + "】联合开发";
+    return std::string("Nimbo就绪 【") + web::kFirstMakerShort + "】Kelvo手机网 && Tarnwick 【" +
+           web::kSecondMakerShort + "】联合开发";
 }
 
 void MainDialog::BindMessageMap() {
@@ -92,7 +92,10 @@ bool MainDialog::OnInitDialog() {
         {exitButton_, 135},           {exportButton_, 155},      {refreshPackagesButton_, 150},
         {selectNoneButton_, 149},     {selectAllButton_, 148},
     };
-    for (const auto& [button, icon] : icons) button->SetIconById(icon);
+    for (const auto& [button, icon] : icons) {
+        button->SetIconById(icon);
+        button->setProperty("iconId", icon);  // lets tests and tools tell which icon is shown
+    }
     // 5: banded group boxes.
     installResultGroup_->SetBanded(1);
     operationStatusGroup_->SetBanded(1);

@@ -115,7 +115,9 @@ QWidget* Dialog::CreateControl(const ControlTemplate& c, int index) {
             if (c.style & resources::kCenterText) label->setAlignment(Qt::AlignCenter);
         } else {
             label->setText(text);
-            label->setWordWrap(true);
+            // Text wraps only where the template leaves room for a second line;
+            // a one-line static clips, as the platform's does.
+            label->setWordWrap(c.cy >= 16);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
         }

@@ -1,0 +1,174 @@
+// The main window as a user meets it: caption, controls, lists, keys, exit,
+// and the files start-up writes.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <iterator>
+
+#include "app/gui/main_dialog.h"
+#include "payloads/payloads.h"
+#include "support_gui/main_window_harness.h"
+#include "templates/control_ids.h"
+#include "templates/dialog_template.h"
+
+namespace nimbo {
+namespace {
+
+using test::MainWindowHarness;
+
+std::string FileBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(MainWindow, CaptionSizeAndDialogUnits) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    EXPECT_EQ(w.windowTitle().toStdString(), "Nimbo2.3 [PC版]    (Android和Kelvo)");
+    // The Song face at 9 points gives the classic 6 x 12 base units, so the
+    // window is 452 x 438 units = 678 x 657 pixels, as wide as the banner.
+    EXPECT_EQ(w.Units().baseX, 6);
+    EXPECT_EQ(w.Units().baseY, 12);
+    EXPECT_EQ(w.size(), QSize(678, 657));
+}
+
+TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    const auto& tmpl = resources::MainDialogTemplate();
+    int index = 0;
+    for (const auto& c : tmpl.controls) {
+        SCOPED_TRACE(c.id);
+        const QString name = c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id)
+                                       : QStringLiteral("static_%1").arg(index);
+        ++index;
+        auto* ctl = w.findChild<QWidget*>(name);
+        ASSERT_NE(ctl, nullptr);
+        const QRect want = w.Units().ToPixels(c.x, c.y, c.cx, c.cy);
+        EXPECT_EQ(ctl->pos(), want.topLeft());
+        if (c.cls != resources::ControlClass::StaticBitmap &&
+            c.cls != resources::ControlClass::StaticIcon) {
+            EXPECT_EQ(ctl->size(), want.size());
+        }
+        EXPECT_EQ(ctl->isVisibleTo(&w), !(c.style & resources::kHidden));
+        if (auto* b = qobject_cast<QAbstractButton*>(ctl)) {
+            EXPECT_EQ(b->text().toStdString(), c.text);
+        }
+        if (c.cls == resources::ControlClass::Static && c.id != ids::kInstallStatus) {
+            EXPECT_EQ(qobject_cast<QLabel*>(ctl)->text().toStdString(), c.text);
+        }
+    }
+    auto* banner = w.findChild<QLabel*>(QStringLiteral("static_2"));
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->pixmap().size(), QSize(678, 84));
+    EXPECT_EQ(h.Text(ids::kInstallStatus), MainDialog::ReadyText());
+    EXPECT_EQ(h.Text(ids::kOperationStatus), "执行后请耐心等待,时间原因未做异常处理");
+    EXPECT_EQ(h.Text(ids::kCurrentDevice), "");
+    EXPECT_EQ(QApplication::focusWidget(), w.GetDlgItem(ids::kDriverButton));
+}
+
+TEST(MainWindow, ButtonsCarryTheirIcons) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    const std::pair<int, int> icons[] = {{1021, 148}, {1023, 131}, {1009, 131}, {1002, 136},
+                                         {1005, 134}, {1004, 132}, {1010, 144}, {1000, 133},
+                                         {1006, 137}, {1003, 135}, {1015, 155}, {1012, 150},
+                                         {1017, 149}, {1016, 148}};
+    for (auto [id, icon] : icons) {
+        SCOPED_TRACE(id);
+        auto* b = qobject_cast<QAbstractButton*>(w.GetDlgItem(id));
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->property("iconId").toInt(), icon);
+    }
+    auto* hidden = qobject_cast<QAbstractButton*>(w.GetDlgItem(ids::kUninstallButton));
+    EXPECT_EQ(hidden->property("iconId").toInt(), 0);
+}
+
+TEST(MainWindow, ListHeadersWidthsAndStyles) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    auto* packages = w.PackageList();
+    ASSERT_EQ(packages->columnCount(), 2);
+    EXPECT_EQ(packages->horizontalHeaderItem(0)->text(), "序号");
+    EXPECT_EQ(packages->horizontalHeaderItem(1)->text(), "软件名称");
+    EXPECT_EQ(packages->columnWidth(0), 41);
+    EXPECT_EQ(packages->columnWidth(1), 310);
+    EXPECT_EQ(packages->GetExtendedStyle(), 0x167u);
+    EXPECT_FALSE(packages->horizontalHeader()->sectionsClickable());
+
+    auto* devices = w.DeviceList();
+    ASSERT_EQ(devices->columnCount(), 3);
+    const char* heads[] = {"序号", "类型", "设备"};
+    const int widths[] = {50, 60, 140};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(devices->horizontalHeaderItem(i)->text().toStdString(), heads[i]);
+        EXPECT_EQ(devices->columnWidth(i), widths[i]);
+    }
+    EXPECT_EQ(devices->GetExtendedStyle(), 0x163u);
+    EXPECT_TRUE(devices->ShowSelectionAlways());
+    EXPECT_EQ(w.SharedImageList().Count(), 3);
+}
+
+TEST(MainWindow, KeysNeverReachTheControls) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    auto* edit = qobject_cast<QLineEdit*>(w.GetDlgItem(ids::kApkPathEdit));
+    edit->setFocus();
+    QTest::keyClicks(edit, "abc");
+    EXPECT_EQ(edit->text(), "");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(&w, Qt::Key_Enter);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.result(), 0);
+    // Esc hides the window for good, pausing half a second first.
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(w.EscapeHidWindow());
+    EXPECT_EQ(h.Clock().Slept(), std::chrono::milliseconds(500));
+}
+
+TEST(MainWindow, ExitEndsTheModalLoop) {
+    MainWindowHarness h;
+    MainDialog w(h.Context());
+    QTimer::singleShot(0, [&] {
+        qobject_cast<QAbstractButton*>(w.GetDlgItem(ids::kExitButton))->click();
+    });
+    EXPECT_EQ(w.DoModal(), QDialog::Accepted);
+}
+
+TEST(MainWindow, CloseBoxEndsTheModalLoopAsCancelled) {
+    MainWindowHarness h;
+    MainDialog w(h.Context());
+    QTimer::singleShot(0, [&] { w.close(); });
+    EXPECT_EQ(w.DoModal(), QDialog::Rejected);
+}
+
+TEST(MainWindow, StartUpWritesTheFirstThreePayloads) {
+    MainWindowHarness h;
+    h.Open();
+    const auto sys = h.Context().paths.systemDir;
+    for (const char* name : {"adb", "AdbWinApi.dll", "quillet.apk"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(std::filesystem::exists(sys / name));
+    }
+    auto adb = payloads::FindPayloadBytes(138);
+    EXPECT_EQ(FileBytes(sys / "adb"), std::string(adb.begin(), adb.end()));
+    EXPECT_FALSE(std::filesystem::exists(h.Context().paths.driverDir));
+}
+
+TEST(MainWindow, PictureForPeopleToLookAt) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    auto file = MainWindowHarness::SaveWindowPicture(w, "main_window");
+    EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace nimbo
