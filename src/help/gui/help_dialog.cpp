@@ -1,0 +1,33 @@
+#include "help/gui/help_dialog.h"
+
+#include "app/web_addresses.h"
+#include "controls/gui/gradient_button.h"
+#include "templates/control_ids.h"
+
+namespace nimbo {
+
+HelpDialog::HelpDialog(platform::ShellOpener* shell, QWidget* parent)
+    : ui::Dialog(resources::HelpDialogTemplate(), parent), shell_(shell) {
+    BindControl(ids::kHelpOnlineButton, onlineHelpButton_);
+    BindControl(ids::kHelpCloseButton, closeButton_);
+    OnCommand(ids::kHelpOnlineButton, [this] { OnOnlineHelp(); });
+    // "关闭" ends the window as confirmed; Esc and the close box as cancelled.
+    OnCommand(ids::kHelpCloseButton, [this] { OnOK(); });
+}
+
+bool HelpDialog::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    onlineHelpButton_->SetIconById(137);
+    closeButton_->SetIconById(135);
+    // Lets tests and tools tell which icon each button shows.
+    onlineHelpButton_->setProperty("iconId", 137);
+    closeButton_->setProperty("iconId", 135);
+    return true;
+}
+
+void HelpDialog::OnOnlineHelp() {
+    // No browser is no news to the user: the press just does nothing visible.
+    if (shell_) shell_->OpenUrl(web::kOnlineHelpPage, true);
+}
+
+}  // namespace nimbo
