@@ -123,12 +123,9 @@ struct ExecPlan {
     }
     // Close everything above stderr except the status pipe, which closes
     // itself on exec. close_range does it in two calls; old kernels get a loop.
-    bool swept = false;
-#ifdef SYS_close_range
-    swept = (statusFd <= 3 ||
-             syscall(SYS_close_range, 3U, static_cast<unsigned>(statusFd - 1), 0U) == 0) &&
-            syscall(SYS_close_range, static_cast<unsigned>(statusFd + 1), ~0U, 0U) == 0;
-#endif
+    bool swept = (statusFd <= 3 ||
+                  syscall(SYS_close_range, 3U, static_cast<unsigned>(statusFd - 1), 0U) == 0) &&
+                 syscall(SYS_close_range, static_cast<unsigned>(statusFd + 1), ~0U, 0U) == 0;
     if (!swept) {
         for (int fd = 3; fd < plan.maxFd; ++fd) {
             if (fd != statusFd) close(fd);
