@@ -51,6 +51,14 @@ TEST_F(TransferTest, PushThenPullAndErrorsForMissingFiles) {
     EXPECT_EQ(Adb({"pull", "/sdcard/odd name 'q' $x.bin", back.string()}).exitCode, 0);
     EXPECT_EQ(ReadFileBytes(back), ReadFileBytes(src));
 
+    // A folder comes back whole (the listing request walks it).
+    Adb({"push", src.string(), "/sdcard/sub/inner.bin"});
+    auto folder = dir_.path() / "folder";
+    auto pulled = Adb({"pull", "/sdcard", folder.string()});
+    EXPECT_EQ(pulled.exitCode, 0) << pulled.output;
+    EXPECT_EQ(ReadFileBytes(folder / "odd name 'q' $x.bin"), ReadFileBytes(src));
+    EXPECT_EQ(ReadFileBytes(folder / "sub/inner.bin"), ReadFileBytes(src));
+
     auto missing = Adb({"pull", "/data/app/none.apk", (dir_.path() / "none.apk").string()});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_NE(missing.output.find("adb: error: remote object '/data/app/none.apk' does not exist"),
