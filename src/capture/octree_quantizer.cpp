@@ -212,7 +212,7 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
         if (!converted) return std::nullopt;
         work = &*converted;
     }
-    auto target = Bitmap::Create(work->Width(), work->Height(), PixelFormat::Indexed8);
+    auto target = Bitmap::CreateForOverwrite(work->Width(), work->Height(), PixelFormat::Indexed8);
     if (!target) return std::nullopt;
     const bool is565 = work->Format() == PixelFormat::Rgb565;
     const int width = work->Width();

@@ -4,10 +4,13 @@
 // packed to a 4-byte stride. 24-bit pixels are stored blue, green, red, the order
 // the quantiser and the BMP writer read them in.
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/result.h"
@@ -81,14 +84,39 @@ public:
     // a non-positive or unreasonably large size.
     std::optional<Bitmap> Thumbnail(int width, int height) const;
 
+    // As Create, but the pixels are left as the allocator gives them (the row
+    // padding alone is zeroed), for pictures that are about to be written whole.
+    static std::optional<Bitmap> CreateForOverwrite(int width, int height, PixelFormat format);
+
 private:
     Bitmap(int width, int height, PixelFormat format);
+
+    // Value-initialising a byte vector writes every byte once before the real
+    // pixels do; screenshots are large enough for that to show.
+    template <typename T>
+    struct NoInitAllocator : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = NoInitAllocator<U>;
+        };
+        NoInitAllocator() = default;
+        template <typename U>
+        NoInitAllocator(const NoInitAllocator<U>&) {}
+        template <typename U>
+        void construct(U* p) {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <typename U, typename... Args>
+        void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
 
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Rgb24;
     int stride_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    std::vector<std::uint8_t, NoInitAllocator<std::uint8_t>> pixels_;
     std::vector<Argb> palette_;
     std::vector<PropertyItem> properties_;
 };

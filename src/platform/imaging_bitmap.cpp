@@ -44,13 +44,26 @@ Bitmap::Bitmap(int width, int height, PixelFormat format)
       stride_(StrideOf(width, format)),
       pixels_(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height)) {}
 
-std::optional<Bitmap> Bitmap::Create(int width, int height, PixelFormat format) {
+std::optional<Bitmap> Bitmap::CreateForOverwrite(int width, int height, PixelFormat format) {
     if (!SizeAcceptable(width, height, format)) return std::nullopt;
     try {
-        return Bitmap(width, height, format);
+        Bitmap bitmap(width, height, format);
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * BytesPerPixel(format);
+        if (rowBytes != static_cast<std::size_t>(bitmap.stride_)) {
+            for (int y = 0; y < height; ++y) {
+                std::memset(bitmap.Row(y) + rowBytes, 0, bitmap.stride_ - rowBytes);
+            }
+        }
+        return bitmap;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
+}
+
+std::optional<Bitmap> Bitmap::Create(int width, int height, PixelFormat format) {
+    auto bitmap = CreateForOverwrite(width, height, format);
+    if (bitmap) std::memset(bitmap->pixels_.data(), 0, bitmap->pixels_.size());
+    return bitmap;
 }
 
 std::optional<Bitmap> Bitmap::FromPixels(int width, int height, PixelFormat format,
@@ -63,7 +76,7 @@ std::optional<Bitmap> Bitmap::FromPixels(int width, int height, PixelFormat form
     // The last row need not carry its padding.
     const std::size_t needed = static_cast<std::size_t>(sourceStride) * (height - 1) + rowBytes;
     if (source.size() < needed) return std::nullopt;
-    auto bitmap = Create(width, height, format);
+    auto bitmap = CreateForOverwrite(width, height, format);
     if (!bitmap) return std::nullopt;
     for (int y = 0; y < height; ++y) {
         std::memcpy(bitmap->Row(y), source.data() + static_cast<std::size_t>(y) * sourceStride,
@@ -86,7 +99,7 @@ std::optional<Bitmap> Bitmap::CloneArea(int x, int y, int width, int height) con
     if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > width_ - width || y > height_ - height) {
         return std::nullopt;
     }
-    auto copy = Create(width, height, format_);
+    auto copy = CreateForOverwrite(width, height, format_);
     if (!copy) return std::nullopt;
     const int bpp = BytesPerPixel(format_);
     for (int row = 0; row < height; ++row) {
@@ -128,7 +141,7 @@ void RowToBgr(const Bitmap& source, int y, std::uint8_t* out) {
 }
 
 std::optional<Bitmap> Bitmap::ToRgb24() const {
-    auto out = Create(width_, height_, PixelFormat::Rgb24);
+    auto out = CreateForOverwrite(width_, height_, PixelFormat::Rgb24);
     if (!out) return std::nullopt;
     for (int y = 0; y < height_; ++y) RowToBgr(*this, y, out->Row(y));
     out->properties_ = properties_;

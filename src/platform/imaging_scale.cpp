@@ -3,6 +3,7 @@
 // skipping rows of text.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "platform/imaging.h"
@@ -69,48 +70,59 @@ std::uint8_t Clamp8(int fixedPoint) {
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
+void ScaleRow(const Taps& taps, const std::uint8_t* source, std::uint8_t* out, int width) {
+    for (int x = 0; x < width; ++x) {
+        const int* w = &taps.weights[static_cast<std::size_t>(x) * taps.reach];
+        const std::uint8_t* src = &source[static_cast<std::size_t>(taps.first[x]) * 3];
+        int b = 0, g = 0, r = 0;
+        for (int k = 0; k < taps.count[x]; ++k) {
+            b += w[k] * src[3 * k];
+            g += w[k] * src[3 * k + 1];
+            r += w[k] * src[3 * k + 2];
+        }
+        out[3 * x] = Clamp8(b);
+        out[3 * x + 1] = Clamp8(g);
+        out[3 * x + 2] = Clamp8(r);
+    }
+}
+
 }  // namespace
 
 std::optional<Bitmap> Bitmap::Thumbnail(int width, int height) const {
     if (width == width_ && height == height_) return ToRgb24();
-    auto out = Create(width, height, PixelFormat::Rgb24);
+    auto out = CreateForOverwrite(width, height, PixelFormat::Rgb24);
     if (!out) return std::nullopt;
     try {
         const Taps horizontal = MakeTaps(width_, width);
         const Taps vertical = MakeTaps(height_, height);
-        // Horizontal pass over every source row into a narrow intermediate picture.
-        std::vector<std::uint8_t> narrow(static_cast<std::size_t>(width) * 3 * height_);
-        std::vector<std::uint8_t> sourceRow(static_cast<std::size_t>(width_) * 3);
-        for (int y = 0; y < height_; ++y) {
-            RowToBgr(*this, y, sourceRow.data());
-            std::uint8_t* dst = &narrow[static_cast<std::size_t>(y) * width * 3];
-            for (int x = 0; x < width; ++x) {
-                const int* w = &horizontal.weights[static_cast<std::size_t>(x) * horizontal.reach];
-                const std::uint8_t* src =
-                    &sourceRow[static_cast<std::size_t>(horizontal.first[x]) * 3];
-                int b = 0, g = 0, r = 0;
-                for (int k = 0; k < horizontal.count[x]; ++k) {
-                    b += w[k] * src[3 * k];
-                    g += w[k] * src[3 * k + 1];
-                    r += w[k] * src[3 * k + 2];
-                }
-                dst[3 * x] = Clamp8(b);
-                dst[3 * x + 1] = Clamp8(g);
-                dst[3 * x + 2] = Clamp8(r);
-            }
-        }
-        // Vertical pass, one output row at a time.
-        std::vector<int> accumulator(static_cast<std::size_t>(width) * 3);
+        // Source rows scaled across, kept in a ring as long as an output row may
+        // still need them; each is made once, as the output rows move down.
         const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+        const int ringRows = vertical.reach;
+        std::vector<std::uint8_t> ring(rowBytes * ringRows);
+        std::vector<std::uint8_t> sourceRow(static_cast<std::size_t>(width_) * 3);
+        int made = 0;  // source rows scaled so far
+        std::vector<int> accumulator(rowBytes);
         for (int y = 0; y < height; ++y) {
-            std::fill(accumulator.begin(), accumulator.end(), 0);
+            const int first = vertical.first[y];
+            const int count = vertical.count[y];
+            made = std::max(made, first);
+            for (; made < first + count; ++made) {
+                RowToBgr(*this, made, sourceRow.data());
+                ScaleRow(horizontal, sourceRow.data(), &ring[(made % ringRows) * rowBytes], width);
+            }
             const int* w = &vertical.weights[static_cast<std::size_t>(y) * vertical.reach];
-            for (int k = 0; k < vertical.count[y]; ++k) {
-                const std::uint8_t* src = &narrow[(vertical.first[y] + k) * rowBytes];
+            std::uint8_t* dst = out->Row(y);
+            if (count == 1) {
+                std::memcpy(dst, &ring[(first % ringRows) * rowBytes], rowBytes);
+                continue;
+            }
+            std::fill(accumulator.begin(), accumulator.end(), 0);
+            for (int k = 0; k < count; ++k) {
+                const std::uint8_t* src = &ring[((first + k) % ringRows) * rowBytes];
                 const int weight = w[k];
                 for (std::size_t i = 0; i < rowBytes; ++i) accumulator[i] += weight * src[i];
             }
-            std::uint8_t* dst = out->Row(y);
             for (std::size_t i = 0; i < rowBytes; ++i) dst[i] = Clamp8(accumulator[i]);
         }
     } catch (const std::bad_alloc&) {
