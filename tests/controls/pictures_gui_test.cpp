@@ -1,0 +1,112 @@
+// Pictures for people to look at, under <build>/pictures/: one skinned button
+// in every look at four times its size, and the windows with their controls.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <filesystem>
+
+#include "controls/gui/gradient_button.h"
+#include "help/gui/help_dialog.h"
+#include "platform/ui/dialog.h"
+#include "support_gui/main_window_harness.h"
+#include "templates/dialog_template.h"
+#include "widget_events.h"
+
+namespace {
+
+using namespace nimbo::testing;
+using nimbo::test::MainWindowHarness;
+
+std::filesystem::path PictureDir() {
+    const char* binaryDir = std::getenv("NIMBO_BINARY_DIR");
+    const auto dir = std::filesystem::path(binaryDir ? binaryDir : ".") / "pictures";
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+struct Look {
+    const char* name;
+    std::function<void(CGradientButton*, QWidget* elsewhere)> apply;
+};
+
+TEST(Pictures, OneButtonInEveryLookAtFourTimesItsSize) {
+    QWidget window;
+    window.setFont(nimbo::ui::Dialog::DialogFont(nimbo::resources::MainDialogTemplate()));
+    window.resize(200, 80);
+    auto* elsewhere = new QWidget(&window);
+    elsewhere->setFocusPolicy(Qt::StrongFocus);
+    elsewhere->setGeometry(0, 60, 10, 10);
+    auto* button = new CGradientButton(&window);
+    button->setGeometry(10, 10, 96, 30);
+    button->setText(QStringLiteral("刷新设备列表"));
+    button->SetIconById(148);
+    ShowActive(&window);
+
+    const Look looks[] = {
+        {"normal", [](CGradientButton*, QWidget* e) { e->setFocus(); }},
+        {"focused", [](CGradientButton* b, QWidget*) { b->setFocus(); }},
+        {"default",
+         [](CGradientButton* b, QWidget* e) {
+             e->setFocus();
+             b->SetButtonStyle(CSmartButton::kDefPushButton);
+         }},
+        {"hot",
+         [](CGradientButton* b, QWidget* e) {
+             b->SetButtonStyle(CSmartButton::kPushButton);
+             e->setFocus();
+             MoveTo(b, {20, 10});
+         }},
+        {"hot and focused",
+         [](CGradientButton* b, QWidget*) {
+             b->setFocus();
+             MoveTo(b, {20, 10});
+         }},
+        {"pressed",
+         [](CGradientButton* b, QWidget*) {
+             Leave(b);
+             b->setDown(true);
+         }},
+        {"disabled",
+         [](CGradientButton* b, QWidget*) {
+             b->setDown(false);
+             b->setEnabled(false);
+         }},
+    };
+    constexpr int kScale = 4;
+    constexpr int kGap = 8;
+    const QSize one = button->size() * kScale;
+    QImage sheet(one.width(), (one.height() + kGap) * int(std::size(looks)), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    int y = 0;
+    for (const Look& look : looks) {
+        look.apply(button, elsewhere);
+        Pump();
+        const QImage shot = button->grab().toImage();
+        ASSERT_EQ(shot.size(), button->size()) << look.name;
+        p.drawImage(0, y, shot.scaled(one, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        y += one.height() + kGap;
+    }
+    p.end();
+    const auto file = PictureDir() / "button_states_4x.png";
+    ASSERT_TRUE(sheet.save(QString::fromStdString(file.string())));
+}
+
+TEST(Pictures, HelpWindow) {
+    nimbo::HelpDialog help(nullptr);
+    ASSERT_TRUE(help.Create());
+    Pump();
+    ASSERT_NE(help.CloseButton(), nullptr);
+    const auto file = MainWindowHarness::SaveWindowPicture(help, "help_window_skinned");
+    EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+TEST(Pictures, MainWindow) {
+    MainWindowHarness h;
+    nimbo::MainDialog& w = h.Open();
+    Pump();
+    const auto file = MainWindowHarness::SaveWindowPicture(w, "main_window_skinned");
+    EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+}  // namespace
