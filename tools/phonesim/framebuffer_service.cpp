@@ -19,7 +19,7 @@ bool IsVersioned(FramebufferMode mode) {
 }
 
 // Long enough that the two halves of the header reach the reader apart.
-constexpr auto kSplitPause = std::chrono::milliseconds(300);
+constexpr auto kSplitPause = std::chrono::milliseconds(500);
 
 }  // namespace
 
