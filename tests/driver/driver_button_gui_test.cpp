@@ -2,12 +2,15 @@
 // folder and one message box, captioned with the program's name, follows.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "driver/usb_driver_package.h"
+#include "platform/ui/qt_dialogs.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
 
@@ -76,6 +79,28 @@ TEST(DriverButton, UnwritableHomeStillEndsWithTheNotice) {
     EXPECT_NE(boxes.back().text.find("没有全部写入"), std::string::npos);
     EXPECT_EQ(boxes.back().text.find("sudo cp"), std::string::npos);
     EXPECT_TRUE(h.Window().isVisible());
+}
+
+TEST(DriverButton, NoticeAsTheDesktopShowsIt) {
+    MainWindowHarness h;
+    MainDialog& w = h.Open();
+    ui::QtDialogs desktop;
+    h.Context().dialogs = &desktop;
+    std::string title, text;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (!box || !box->isVisible()) continue;
+            title = box->windowTitle().toStdString();
+            text = box->text().toStdString();
+            MainWindowHarness::SaveWindowPicture(*box, "driver_notice");
+            box->accept();
+        }
+    });
+    w.activateWindow();
+    h.Click(ids::kDriverButton);
+    EXPECT_EQ(title, "Nimbo");
+    EXPECT_NE(text.find(" && sudo udevadm control --reload-rules"), std::string::npos) << text;
 }
 
 }  // namespace
