@@ -131,9 +131,9 @@ SaveResult SaveScreenshot(const SaveRequest& request, SaveContext& context,
     const bool gif = format->typeCode == 3;
     const long quality = std::atol(request.qualityText.c_str());
     // With no size chosen (the list is empty after a failed refresh) the picture
-    // keeps its own size.
+    // keeps its own size; GIF always does.
     TargetSize target{captured->Width(), captured->Height()};
-    if (request.sizeText) {
+    if (request.sizeText && !gif) {
         const auto parsed = ParseResolutionEntry(*request.sizeText);
         if (!parsed) return Finish(SaveOutcome::UnknownFormat, {}, gif, setStatus);
         target = *parsed;
