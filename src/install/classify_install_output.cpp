@@ -48,6 +48,52 @@ std::optional<std::string> FailureCode(std::string_view piece) {
     return std::string(rest);
 }
 
+// adb repeats the user's file name in some lines; a name such as
+// "apps to install/x.apk" must not read as a marker. Those names are replaced
+// by "FILE" before any marker is looked for:
+//   adb: failed to install NAME: Failure [CODE...]   (streamed install)
+//   NAME: 1 file pushed, 0 skipped. ...              (push install)
+//   \tpkg: /data/local/tmp/NAME                       (push install)
+std::string MaskLine(std::string_view line) {
+    constexpr std::string_view kFailed = "failed to install ";
+    constexpr std::string_view kFailure = ": Failure [";
+    constexpr std::string_view kPkg = "\tpkg: ";
+    if (line.starts_with(kPkg)) return std::string(kPkg) + "FILE";
+    const size_t failed = line.find(kFailed);
+    const size_t failure = line.rfind(kFailure);
+    if (failed != std::string_view::npos && failure != std::string_view::npos && failure > failed) {
+        const size_t name = failed + kFailed.size();
+        return std::string(line.substr(0, name)) + "FILE" + std::string(line.substr(failure));
+    }
+    for (std::string_view pushed : {" file pushed", " files pushed"}) {
+        const size_t at = line.rfind(pushed);
+        if (at == std::string_view::npos) continue;
+        // The count sits between the name's ": " and " file(s) pushed".
+        const size_t colon = line.rfind(": ", at);
+        if (colon == std::string_view::npos) continue;
+        const std::string_view count = line.substr(colon + 2, at - colon - 2);
+        if (count.empty() || count.find_first_not_of("0123456789") != std::string_view::npos) {
+            continue;
+        }
+        return "FILE" + std::string(line.substr(colon));
+    }
+    return std::string(line);
+}
+
+std::string MaskFileNames(std::string_view piece) {
+    std::string masked;
+    masked.reserve(piece.size());
+    for (size_t start = 0; start <= piece.size();) {
+        const size_t lf = piece.find('\n', start);
+        const size_t end = lf == std::string_view::npos ? piece.size() : lf;
+        masked += MaskLine(piece.substr(start, end - start));
+        if (lf == std::string_view::npos) break;
+        masked += '\n';
+        start = lf + 1;
+    }
+    return masked;
+}
+
 constexpr const char* kBadApk = "安装失败,请选择一个有效的APK文件";
 constexpr const char* kApkLost = "安装失败,APK文件意外丢失";
 constexpr const char* kNotConnected = "安装失败,请确认手机已经连接到电脑上";
@@ -93,7 +139,9 @@ const std::array<Row, 28> kRows = {{
 
 }  // namespace
 
-std::optional<std::string> ClassifyInstallOutput(std::string_view piece) {
+std::optional<std::string> ClassifyInstallOutput(std::string_view original) {
+    const std::string masked = MaskFileNames(original);
+    const std::string_view piece = masked;
     std::optional<std::string> message;
 
     // Any failure adb reports, so that no failure is left showing "installing";

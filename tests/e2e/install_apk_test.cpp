@@ -138,6 +138,20 @@ TEST_F(InstallFromWindowTest, StreamedInstallFailureNamesItsCode) {
     EXPECT_EQ(Packages().find("com.example.old"), std::string::npos);
 }
 
+TEST_F(InstallFromWindowTest, FileNamesThatHoldMarkerWordsDoNotMisleadTheVerdict) {
+    // adb repeats the file name in its push and failure lines.
+    StartPhones(1);
+    const fs::path apk = Apk("apps to install/not contained Success.apk", "com.example.words");
+    EXPECT_EQ(ChooseAndInstall(apk), kSuccess);
+    phones_.SetInstallOutcome(0, "Failure [INSTALL_FAILED_OLDER_SDK]");
+    EXPECT_EQ(Press(ids::kStartInstallButton), kOlderSdk);
+    EXPECT_TRUE(phones_.Stop()) << phones_.error();
+
+    StartPhones(1, Modern());
+    phones_.SetInstallOutcome(0, "Failure [INSTALL_FAILED_OLDER_SDK]");
+    EXPECT_EQ(Press(ids::kStartInstallButton), kOlderSdk);
+}
+
 TEST_F(InstallFromWindowTest, NoPhoneAndTwoPhonesAreToldApart) {
     const fs::path apk = Apk("x.apk", "com.example.x");
     StartPhones(0);

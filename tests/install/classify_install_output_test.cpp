@@ -131,6 +131,79 @@ TEST(ClassifyInstallOutput, LastMatchingRowWins) {
     });
 }
 
+TEST(ClassifyInstallOutput, FileNamesRepeatedByAdbAreNotMarkers) {
+    ExpectAll({
+        {"adb: failed to install /home/u/apps to install/x.apk: Failure "
+         "[INSTALL_FAILED_OLDER_SDK: Failed parse during installPackageLI]\n",
+         "安装失败,该软件版本过老,联系APK文件的开发商"},
+        {"adb: failed to install /a/Failure [INSTALL_FAILED_DEXOPT]/x.apk: Failure "
+         "[INSTALL_FAILED_VERSION_DOWNGRADE]\n",
+         "安装失败,手机中已有更高的版本"},
+        {"Performing Push Install\r\n"
+         "/home/u/not contained/Success.apk: 1 file pushed, 0 skipped. 25.1 MB/s (289 bytes in "
+         "0.000s)\r\n"
+         "\tpkg: /data/local/tmp/how to install.apk\r\n"
+         "Failure [INSTALL_FAILED_DEXOPT]\r\n",
+         "安装失败,手机没有足够的空间或APK文件损坏"},
+        {"/tmp/device not found.apk: 1 file pushed. 12.3 MB/s (1234 bytes in 0.001s)\n", nullptr},
+        {"\tpkg: /data/local/tmp/device offline.apk\n", nullptr},
+        // Lines that only look alike keep their words.
+        {"error: device not found: no file pushed\n", kNotConnected},
+        {"adb: failed to install x.apk: device offline\n",
+         "安装失败,手机处于离线状态,请重新插拔USB线"},
+    });
+}
+
+// Every row against every later one: the later row's message must win, which
+// pins the order of the whole table.
+TEST(ClassifyInstallOutput, EachRowOverridesEveryEarlierRow) {
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"Failure [INSTALL_FAILED_X]", "安装失败,INSTALL_FAILED_X"},
+        {"INSTALL_FAILED_ALREADY_EXISTS", "安装失败,文件已经存在,请在手机端删除老版本后重试"},
+        {"INSTALL_FAILED_CONFLICTING_PROVIDER", "安装失败,由于Provider验证问题,请删除老版本后重试"},
+        {"INSTALL_FAILED_DEXOPT", "安装失败,手机没有足够的空间或APK文件损坏"},
+        {"INSTALL_FAILED_DUPLICATE_PACKAGE", "安装失败,软件内部Package冲突,联系APK文件的开发商"},
+        {"INSTALL_FAILED_INSUFFICIENT_STORAGE", "安装失败,手机内存已满,没有足够空间安装新软件"},
+        {"INSTALL_FAILED_INVALID_APK", "安装失败,无效的APK文件"},
+        {"INSTALL_FAILED_INVALID_URI", "Nimbo内部错误，请联系support@tarnwick.example"},
+        {"INSTALL_FAILED_MISSING_SHARED_LIBRARY",
+         "安装失败,APK文件使用共享库无效,联系APK文件的开发商"},
+        {"INSTALL_FAILED_NO_SHARED_USER", "安装失败,请求的共享用户不存在,联系APK文件的开发商"},
+        {"INSTALL_FAILED_OLDER_SDK", "安装失败,该软件版本过老,联系APK文件的开发商"},
+        {"INSTALL_FAILED_REPLACE_COULDNT_DELETE", "安装失败,Package共享库无效,联系APK文件的开发商"},
+        {"is not a valid zip file", kBadApk},
+        {"not contain", "安装失败,APK文件已经损坏"},
+        {"to install", kApkLost},
+        {"device not found", kNotConnected},
+        {"no devices/emulators found", kNotConnected},
+        {"more than one device/emulator", "安装失败,连接了多台设备,请只保留一台手机"},
+        {"cannot stat", kApkLost},
+        {"failed to stat", kApkLost},
+        {"need APK file on command line", kBadApk},
+        {"doesn't end .apk", kBadApk},
+        {"INSTALL_PARSE_FAILED_NOT_APK", kBadApk},
+        {"INSTALL_FAILED_UPDATE_INCOMPATIBLE",
+         "安装失败,新版本的签名与手机中的老版本不一致,请删除老版本后重试"},
+        {"INSTALL_FAILED_VERSION_DOWNGRADE", "安装失败,手机中已有更高的版本"},
+        {"device unauthorized", "安装失败,请在手机上允许USB调试"},
+        {"device offline", "安装失败,手机处于离线状态,请重新插拔USB线"},
+        {"INSTALL_FAILED_USER_RESTRICTED", "安装失败,请在手机的开发者选项中允许通过USB安装应用"},
+        {"INSTALL_FAILED_NO_MATCHING_ABIS", "安装失败,该软件不支持这台手机的处理器"},
+        {"Success", kSuccess},
+    };
+    for (size_t later = 0; later < rows.size(); ++later) {
+        for (size_t earlier = 0; earlier < later; ++earlier) {
+            // Either order inside the piece: the table decides, not the text.
+            for (const std::string& piece :
+                 {std::string(rows[earlier].first) + "\n" + rows[later].first,
+                  std::string(rows[later].first) + "\n" + rows[earlier].first}) {
+                SCOPED_TRACE(piece);
+                EXPECT_EQ(ClassifyInstallOutput(piece).value_or("(none)"), rows[later].second);
+            }
+        }
+    }
+}
+
 TEST(ClassifyInstallOutput, SuccessOnlyAtTheStartOfALine) {
     ExpectAll({
         {"Success", kSuccess},
