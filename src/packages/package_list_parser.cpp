@@ -33,13 +33,25 @@ bool ParsePackageLine(std::string_view line, PackageRow& row) {
 
     row.packageName = eq == std::string::npos ? std::string() : rest.substr(eq + 1);
     row.sourcePath = std::string(kAppDir) + name;
-    row.targetFileName.clear();
-    if (const size_t slash = name.rfind('/'); slash != std::string::npos) {
-        row.targetFileName =
-            row.packageName.empty() ? name.substr(slash + 1) : row.packageName + ".apk";
-    }
+    row.targetFileName = ExportTargetFileName(name, row.packageName);
     row.name = std::move(name);
     return true;
+}
+
+std::string ExportTargetFileName(std::string_view name, std::string_view packageName) {
+    const size_t slash = name.rfind('/');
+    if (slash == std::string_view::npos) return {};
+    if (!packageName.empty()) return std::string(packageName) + ".apk";
+    // The package's own folder is "<package>-<suffix>"; package names hold no
+    // "-", while the random suffix may, so the first "-" ends the name.
+    std::string_view folder = name.substr(0, slash);
+    if (const size_t up = folder.rfind('/'); up != std::string_view::npos) {
+        folder = folder.substr(up + 1);
+    }
+    folder = folder.substr(0, folder.find('-'));
+    if (folder.empty() || folder == "." || folder == "..")
+        return std::string(name.substr(slash + 1));
+    return std::string(folder) + ".apk";
 }
 
 std::vector<PackageRow> ParsePackageList(std::string_view output) {

@@ -20,11 +20,17 @@ struct PackageRow {
     std::string packageName;
     // Phone-side path to pull: "/data/app/" + name.
     std::string sourcePath;
-    // File name to give the pulled copy inside the export folder. Empty: keep
-    // the phone's file name (what `adb pull SRC FOLDER` does). Set for names
-    // inside a folder, whose file is always "base.apk": "<packageName>.apk".
+    // File name to give the pulled copy inside the export folder; see
+    // ExportTargetFileName.
     std::string targetFileName;
 };
+
+// Empty: keep the phone's file name (what `adb pull SRC FOLDER` does). For a
+// name inside a folder, whose file is always "base.apk", the copy is named
+// after the package: "<packageName>.apk", or without a package name after the
+// folder ("com.x-cd==/base.apk" gives "com.x.apk"), so two packages never
+// share one file on the PC.
+std::string ExportTargetFileName(std::string_view name, std::string_view packageName);
 
 // Lines are split at runs of CR and LF; a line counts only when it begins with
 // exactly "package:/data/app/". Lines with nothing after that prefix give no

@@ -147,7 +147,9 @@ std::string ListView::GetItemData(int row) const {
 
 void ListView::mouseReleaseEvent(QMouseEvent* event) {
     QTableWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) emit itemClickNotified();
+    if (event->button() != Qt::LeftButton) return;
+    clickedRow_ = indexAt(event->position().toPoint()).row();
+    emit itemClickNotified();
 }
 
 }  // namespace nimbo::ui

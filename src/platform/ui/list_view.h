@@ -55,6 +55,9 @@ public:
     // Per-row data that the list does not show (e.g. a package name).
     void SetItemData(int row, const std::string& data);
     std::string GetItemData(int row) const;
+    // The row under the pointer at the last click notification; -1 when the
+    // click hit no row.
+    int ClickedRow() const { return clickedRow_; }
 
 signals:
     // The click notification: a left click anywhere in the list.
@@ -68,6 +71,7 @@ private:
     const ImageList* images_ = nullptr;
     unsigned extendedStyle_ = 0;
     bool showSelectionAlways_ = false;
+    int clickedRow_ = -1;
 };
 
 }  // namespace nimbo::ui

@@ -1,0 +1,74 @@
+#pragma once
+// Copying the APKs of the checked rows of the package list into a folder on
+// the PC, one `adb pull` after another, and the hidden removal button.
+//
+// The window's export handler is BackupSelected: it asks for the folder,
+// writes the status texts and starts the export worker. Exports run one at a
+// time in the order they were asked for; one asked for while another runs
+// waits its turn and then pulls into its own folder, so neither loses a row
+// nor writes into the other's folder.
+#include <memory>
+#include <string>
+
+#include "app/adb_commands.h"
+#include "app/command_runner.h"
+#include "packages/package_rows.h"
+#include "platform/dialog_items.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+
+namespace nimbo {
+
+inline constexpr const char* kExportStartText = "正在导出，请耐心等待...";
+inline constexpr const char* kNothingCheckedText = "尚未选择需要导出的软件，【支持多选】";
+inline constexpr const char* kExportDoneText = "导出完成，如果没有显示请检查和PC的连接";
+inline constexpr const char* kExportFolderLostText = "保存文件夹I/O异常，备份失败";
+
+// What the folder chooser asks.
+std::string ExportFolderPrompt();
+
+// The folder chosen for the latest export (empty before the first).
+std::string ExportFolder();
+
+// The pull of one row: into the folder under the phone's file name, or, for
+// an APK inside a folder of its own, to FOLDER/<package>.apk.
+AdbCommand ExportCommand(const std::string& name, const std::string& packageName,
+                         const std::string& folder);
+
+enum class BackupStart {
+    NoSelectionMark,  // no row was ever marked: nothing happens
+    NoFolder,         // the chooser was cancelled or gave no path
+    NothingChecked,   // 1019 says so; the folder is the current directory all the same
+    Started,          // the export worker is on its way
+};
+
+// The export button, on the UI thread.
+BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
+                           const std::shared_ptr<platform::DialogItems>& items,
+                           platform::Dialogs& dialogs, const CommandRunner& runner,
+                           platform::ShellOpener& shell);
+
+enum class ExportEnd {
+    Finished,    // every checked row pulled (or tried); folder opened, 1019 says done
+    NotStarted,  // adb could not be started: the rest is dropped silently
+    FolderLost,  // the folder is gone: 1008 says so, nothing more is pulled
+    WindowGone,  // the window closed during the export: nothing more happens
+};
+
+// Pulls every checked row in list order, each to its end before the next
+// row is looked at; rows and check marks are read afresh for every row.
+ExportEnd ExportWorker(const std::shared_ptr<platform::DialogItems>& items,
+                       const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+                       platform::ShellOpener& shell, const std::string& folder);
+
+// Queues ExportWorker behind any export still running, on a detached thread
+// (see package_worker_threads.h). runner and shell must outlive it.
+void LaunchExportWorker(std::shared_ptr<platform::DialogItems> items,
+                        std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+                        platform::ShellOpener& shell, std::string folder);
+
+// The hidden removal button: one message box per checked row, each naming
+// the row at the selection mark; removes nothing.
+void RemoveSelected(PackageRows& rows, platform::Dialogs& dialogs, const std::string& caption);
+
+}  // namespace nimbo

@@ -1,0 +1,80 @@
+#include "packages/package_listing.h"
+
+#include <atomic>
+#include <string>
+#include <utility>
+
+#include "app/adb_commands.h"
+#include "packages/package_list_parser.h"
+#include "packages/package_worker_threads.h"
+#include "templates/control_ids.h"
+
+namespace nimbo {
+namespace {
+
+// Written and compared on the UI thread only; atomic because a test may read
+// it from elsewhere.
+std::atomic<uint64_t> latestListing{0};
+
+}  // namespace
+
+bool AddPackageRow(PackageRows& rows, std::string_view line) {
+    PackageRow row;
+    if (!ParsePackageLine(line, row)) return false;
+    rows.InsertAtTop(row.name, row.packageName);
+    return true;
+}
+
+int FillPackageList(PackageRows& rows, platform::DialogItems& items, std::string_view text) {
+    // The parser hands the rows back top row first; inserting each at the top
+    // means going through them from the bottom.
+    const std::vector<PackageRow> parsed = ParsePackageList(text);
+    for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
+        rows.InsertAtTop(it->name, it->packageName);
+    }
+    items.SetDlgItemText(ids::kOperationStatus, kListingDoneText);
+    return static_cast<int>(parsed.size());
+}
+
+void SetAllChecks(PackageRows& rows, bool checked) {
+    for (int row = rows.Count() - 1; row >= 0; --row) rows.SetChecked(row, checked);
+}
+
+bool ToggleCheckOnClick(PackageRows& rows, int row) {
+    if (row < 0 || row >= rows.Count() || !rows.IsSelected(row)) return false;
+    rows.SetChecked(row, !rows.IsChecked(row));
+    return true;
+}
+
+uint64_t BeginPackageListing(PackageRows& rows) {
+    rows.DeleteAll();
+    return ++latestListing;
+}
+
+ListingEnd PackageListWorker(const std::shared_ptr<platform::DialogItems>& items,
+                             const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+                             uint64_t listing) {
+    std::string output;
+    const RunOutcome outcome =
+        runner.RunCommand(AdbListPackages(), DeliveryMode::Accumulated,
+                          [&output](OutputChunk all) { output.assign(all.data(), all.size()); });
+    if (outcome == RunOutcome::NotStarted) return ListingEnd::NotStarted;
+
+    bool filled = false;
+    items->RunOnUiThread([&] {
+        if (listing != latestListing) return;
+        FillPackageList(*rows, *items, output);
+        filled = true;
+    });
+    return filled ? ListingEnd::Filled : ListingEnd::Superseded;
+}
+
+void LaunchPackageListWorker(std::shared_ptr<platform::DialogItems> items,
+                             std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+                             uint64_t listing) {
+    StartPackageWorker([items = std::move(items), rows = std::move(rows), &runner, listing] {
+        PackageListWorker(items, rows, runner, listing);
+    });
+}
+
+}  // namespace nimbo

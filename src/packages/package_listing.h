@@ -1,0 +1,58 @@
+#pragma once
+// Listing the phone's own packages (the APKs under /data/app/) into the
+// package list, and the list's check marks.
+//
+// The window's refresh handler writes the start text, then
+//   const uint64_t listing = BeginPackageListing(rows);   // clears the list
+//   LaunchPackageListWorker(items, rowsPtr, runner, listing);
+// The worker runs `adb shell pm list packages -f` and fills the list on the
+// UI thread. A newer refresh supersedes an older one still running: the older
+// one's rows are dropped, so the list never shows a listing twice.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "app/command_runner.h"
+#include "packages/package_rows.h"
+#include "platform/dialog_items.h"
+
+namespace nimbo {
+
+inline constexpr const char* kListingStartText = "正在刷新已安装软件列表，请耐心等待";
+inline constexpr const char* kListingDoneText = "列表完成，如果没有显示请检查和PC的连接";
+
+// --- UI thread only ---
+
+// Adds one row at the top when the line names an APK under /data/app/; false
+// when the line is ignored.
+bool AddPackageRow(PackageRows& rows, std::string_view line);
+// Adds a row for every listed APK, each at the top, so the list ends in the
+// reverse order of the output; then writes the done text into 1019 whatever
+// the number of rows. Returns the number of rows added.
+int FillPackageList(PackageRows& rows, platform::DialogItems& items, std::string_view text);
+// Sets or clears every check mark, last row first.
+void SetAllChecks(PackageRows& rows, bool checked);
+// The click notification for `row` (-1: no row): toggles the check mark only
+// when that row is selected. True when it toggled.
+bool ToggleCheckOnClick(PackageRows& rows, int row);
+// Empties the list and starts a new listing; returns its number.
+uint64_t BeginPackageListing(PackageRows& rows);
+
+// --- worker ---
+
+enum class ListingEnd {
+    NotStarted,  // adb could not be started: no rows, 1019 keeps the start text
+    Filled,      // the rows are in the list and 1019 says the listing is done
+    Superseded,  // a newer listing began, or the window is gone: nothing added
+};
+
+// Runs the listing and fills the list. Blocks until adb's output ends.
+ListingEnd PackageListWorker(const std::shared_ptr<platform::DialogItems>& items,
+                             const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+                             uint64_t listing);
+// The same on a detached thread (see package_worker_threads.h).
+void LaunchPackageListWorker(std::shared_ptr<platform::DialogItems> items,
+                             std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+                             uint64_t listing);
+
+}  // namespace nimbo
