@@ -64,10 +64,20 @@ TEST(ParsePackageList, LineWithoutPackageNameKeepsItsWholePath) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].name, "~~ab==/com.x-cd==/base.apk");
     EXPECT_EQ(rows[0].packageName, "");
-    EXPECT_EQ(rows[0].targetFileName, "base.apk");
+    EXPECT_EQ(rows[0].targetFileName, "com.x.apk");  // named after its folder, not base.apk
     EXPECT_EQ(rows[1].name, "com.plain.apk");
     EXPECT_EQ(rows[1].packageName, "");
     EXPECT_EQ(rows[1].targetFileName, "");
+}
+
+TEST(ExportTargetFileName, EveryPackageInAFolderGetsAFileOfItsOwn) {
+    EXPECT_EQ(ExportTargetFileName("com.a-1.apk", "com.a"), "");
+    EXPECT_EQ(ExportTargetFileName("com.a-1/base.apk", "com.a"), "com.a.apk");
+    EXPECT_EQ(ExportTargetFileName("~~r-_==/com.b-x-y_==/base.apk", ""), "com.b.apk");
+    EXPECT_EQ(ExportTargetFileName("com.c/base.apk", ""), "com.c.apk");
+    // A name that gives no usable folder keeps the file's own name.
+    EXPECT_EQ(ExportTargetFileName("-x/base.apk", ""), "base.apk");
+    EXPECT_EQ(ExportTargetFileName("../base.apk", ""), "base.apk");
 }
 
 TEST(ParsePackageList, ChineseBytesPassThroughUntouched) {

@@ -1,0 +1,219 @@
+// Exporting checked packages against a stand-in adb: which pulls run and in
+// what order, when nothing is pulled, what the status lines say, and exports
+// asked for while another runs.
+#include "packages/package_export.h"
+
+#include <gtest/gtest.h>
+
+#include "packages/package_test_support.h"
+#include "platform/paths.h"
+#include "templates/control_ids.h"
+
+namespace nimbo {
+namespace {
+
+namespace fs = std::filesystem;
+using Calls = std::vector<std::vector<std::string>>;
+
+class PackageExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedDir_ = platform::GetCurrentDirectory();
+        folder_ = (target_.path() / "备份 文件夹").string();
+        fs::create_directories(folder_);
+        for (const char* n : {"com.c-1.apk", "com.b-1.apk", "com.a-1.apk"}) {
+            rows_->InsertAtTop(n, "");  // a, b, c from the top
+        }
+        rows_->mark = 0;
+    }
+    void TearDown() override {
+        EXPECT_TRUE(test::WaitForPackageWorkers());
+        platform::SetCurrentDirectory(savedDir_);
+    }
+
+    void CheckEveryRow() {
+        for (int r = 0; r < rows_->Count(); ++r) rows_->SetChecked(r, true);
+    }
+    ExportEnd Export() { return ExportWorker(items_, rows_, runner_, shell_, folder_); }
+    BackupStart Backup() { return BackupSelected(rows_, items_, dialogs_, runner_, shell_); }
+    std::vector<std::string> Pull(const std::string& name) const {
+        return {"pull", "/data/app/" + name, folder_};
+    }
+    size_t FoldersOpened() const { return shell_.All().size(); }
+
+    test::AdbScript adb_;
+    test::TempDir target_;
+    std::string folder_;
+    std::string savedDir_;
+    test::FakeClock clock_;
+    test::ScriptedDialogs dialogs_;
+    test::RecordingShell shell_;
+    std::unique_ptr<platform::ProcessLauncher> launcher_ =
+        platform::MakeSystemProcessLauncher(adb_.dir());
+    CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
+    std::shared_ptr<test::RecordingItems> items_ = std::make_shared<test::RecordingItems>();
+    std::shared_ptr<test::FakeRows> rows_ = std::make_shared<test::FakeRows>();
+};
+
+TEST(ExportCommandTest, FlatNamesGoIntoTheFolderAndFolderNamesGetThePackageName) {
+    EXPECT_EQ(ExportCommand("com.a-1.apk", "com.a", "/home/u/备份 1").argv,
+              (std::vector<std::string>{"adb", "pull", "/data/app/com.a-1.apk", "/home/u/备份 1"}));
+    EXPECT_EQ(ExportCommand("com.a-1.apk", "com.a", "/b").text,
+              "adb pull \"/data/app/com.a-1.apk\" \"/b\"");
+    EXPECT_EQ(ExportCommand("~~x==/com.a-y==/base.apk", "com.a", "/b").argv,
+              (std::vector<std::string>{"adb", "pull", "/data/app/~~x==/com.a-y==/base.apk",
+                                        "/b/com.a.apk"}));
+    EXPECT_EQ(ExportCommand("com.a-2/base.apk", "com.a", "/").argv.back(), "/com.a.apk");
+    // Without a package name the folder names the copy.
+    EXPECT_EQ(ExportCommand("~~x==/com.q-y-z==/base.apk", "", "/b").argv.back(), "/b/com.q.apk");
+}
+
+TEST(ExportPromptTest, NamesTheSecondMakersDomain) {
+    EXPECT_EQ(
+        ExportFolderPrompt(),
+        "请选择保存APK文件的目录,我们将导出所有手机中已经安装的软件 【www.tarnwick.example】");
+}
+
+TEST_F(PackageExportTest, CheckedRowsArePulledOneByOneTopFirstThenTheFolderOpens) {
+    rows_->SetChecked(0, true);
+    rows_->SetChecked(2, true);
+    rows_->rows.push_back({"~~k==/com.d-m==/base.apk", "com.d", true});
+    EXPECT_EQ(Export(), ExportEnd::Finished);
+    EXPECT_EQ(adb_.Calls(),
+              (Calls{Pull("com.a-1.apk"),
+                     Pull("com.c-1.apk"),
+                     {"pull", "/data/app/~~k==/com.d-m==/base.apk", folder_ + "/com.d.apk"}}));
+    ASSERT_EQ(FoldersOpened(), 1u);
+    EXPECT_EQ(shell_.All()[0].target, folder_);
+    EXPECT_TRUE(shell_.All()[0].folder);
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportDoneText);
+}
+
+TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
+    rows_->SetChecked(0, true);
+    // The first pull checks the last row and unchecks nothing else.
+    adb_.Hook("[ \"$2\" = /data/app/com.a-1.apk ] && touch \"" + adb_.dir().string() + "/seen\"");
+    adb_.Hold();
+    std::thread worker([&] { EXPECT_EQ(Export(), ExportEnd::Finished); });
+    while (!fs::exists(adb_.dir() / "seen"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    items_->RunOnUiThread([&] { rows_->SetChecked(2, true); });
+    adb_.Release();
+    worker.join();
+    EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk"), Pull("com.c-1.apk")}));
+}
+
+TEST_F(PackageExportTest, FolderRemovedDuringTheFirstPullStopsTheExport) {
+    CheckEveryRow();
+    adb_.Hook("rm -rf \"" + folder_ + "\"");
+    EXPECT_EQ(Export(), ExportEnd::FolderLost);
+    EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk")}));
+    EXPECT_EQ(items_->Text(ids::kInstallStatus), kExportFolderLostText);
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), "");
+    EXPECT_EQ(FoldersOpened(), 0u);
+}
+
+TEST_F(PackageExportTest, FileInPlaceOfTheFolderIsNoFolder) {
+    CheckEveryRow();
+    fs::remove_all(folder_);
+    std::ofstream(folder_) << "not a folder";
+    EXPECT_EQ(Export(), ExportEnd::FolderLost);
+    EXPECT_TRUE(adb_.Calls().empty());  // adb would have written over the file
+    EXPECT_EQ(items_->Text(ids::kInstallStatus), kExportFolderLostText);
+}
+
+TEST_F(PackageExportTest, AdbThatCannotStartEndsTheExportSilently) {
+    CheckEveryRow();
+    test::NoProgramLauncher none;
+    const CommandRunner noAdb(none, clock_, [](const std::string&) {});
+    items_->SetDlgItemText(ids::kOperationStatus, kExportStartText);
+    EXPECT_EQ(ExportWorker(items_, rows_, noAdb, shell_, folder_), ExportEnd::NotStarted);
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportStartText);
+    EXPECT_EQ(items_->Text(ids::kInstallStatus), "");
+    EXPECT_EQ(FoldersOpened(), 0u);
+}
+
+TEST_F(PackageExportTest, ClosedWindowEndsTheExportWithoutOpeningTheFolder) {
+    CheckEveryRow();
+    items_->CloseWindow();
+    EXPECT_EQ(Export(), ExportEnd::WindowGone);
+    EXPECT_TRUE(adb_.Calls().empty());
+    EXPECT_EQ(FoldersOpened(), 0u);
+}
+
+TEST_F(PackageExportTest, WithoutASelectionMarkNothingHappensAtAll) {
+    CheckEveryRow();
+    rows_->mark = -1;
+    dialogs_.folderAnswers.push_back(folder_);
+    EXPECT_EQ(Backup(), BackupStart::NoSelectionMark);
+    EXPECT_TRUE(dialogs_.shown.empty());
+    EXPECT_TRUE(items_->Writes().empty());
+}
+
+TEST_F(PackageExportTest, CancelledChooserDoesNothingMore) {
+    CheckEveryRow();
+    dialogs_.folderAnswers.push_back(std::nullopt);
+    dialogs_.folderAnswers.push_back("");
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Backup(), BackupStart::NoFolder);
+    ASSERT_EQ(dialogs_.shown.size(), 2u);
+    EXPECT_EQ(dialogs_.shown[0].title, ExportFolderPrompt());
+    EXPECT_TRUE(items_->Writes().empty());
+    EXPECT_EQ(platform::GetCurrentDirectory(), savedDir_);
+}
+
+TEST_F(PackageExportTest, NothingCheckedSaysSoAfterMovingIntoTheFolder) {
+    dialogs_.folderAnswers.push_back(folder_);
+    EXPECT_EQ(Backup(), BackupStart::NothingChecked);
+    EXPECT_EQ(items_->Writes(), (std::vector<std::pair<int, std::string>>{
+                                    {ids::kOperationStatus, kExportStartText},
+                                    {ids::kOperationStatus, kNothingCheckedText}}));
+    EXPECT_EQ(fs::canonical(platform::GetCurrentDirectory()), fs::canonical(folder_));
+    EXPECT_EQ(ExportFolder(), folder_);
+    EXPECT_TRUE(adb_.Calls().empty());
+}
+
+TEST_F(PackageExportTest, SecondExportWaitsForTheFirstAndKeepsItsOwnFolder) {
+    const std::string second = (target_.path() / "second").string();
+    fs::create_directories(second);
+    CheckEveryRow();
+    adb_.Hold();
+    dialogs_.folderAnswers.push_back(folder_);
+    dialogs_.folderAnswers.push_back(second);
+    EXPECT_EQ(Backup(), BackupStart::Started);
+    EXPECT_EQ(Backup(), BackupStart::Started);
+    EXPECT_EQ(ExportFolder(), second);
+    adb_.Release();
+    ASSERT_TRUE(test::WaitForPackageWorkers());
+
+    Calls expected;
+    for (const std::string& f : {folder_, second}) {
+        for (const char* n : {"com.a-1.apk", "com.b-1.apk", "com.c-1.apk"}) {
+            expected.push_back({"pull", std::string("/data/app/") + n, f});
+        }
+    }
+    EXPECT_EQ(adb_.Calls(), expected);
+    ASSERT_EQ(FoldersOpened(), 2u);
+    EXPECT_EQ(shell_.All()[0].target, folder_);
+    EXPECT_EQ(shell_.All()[1].target, second);
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportDoneText);
+}
+
+TEST(RemoveSelectedTest, OneBoxPerCheckedRowNamingTheMarkedRowAndNothingRemoved) {
+    test::FakeRows rows;
+    for (const char* n : {"c.apk", "b.apk", "a.apk"}) rows.InsertAtTop(n, "");
+    rows.SetChecked(0, true);
+    rows.SetChecked(2, true);
+    rows.mark = 1;
+    test::ScriptedDialogs dialogs;
+    RemoveSelected(rows, dialogs, "Nimbo");
+    const auto boxes = dialogs.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.text, "b.apk");
+        EXPECT_EQ(box.title, "Nimbo");
+    }
+    EXPECT_EQ(rows.Count(), 3);
+}
+
+}  // namespace
+}  // namespace nimbo

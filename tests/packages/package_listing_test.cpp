@@ -1,0 +1,146 @@
+// Listing the phone's packages into the list, and the list's check marks:
+// what adb is asked, where rows go, and what the status line says.
+#include "packages/package_listing.h"
+
+#include <gtest/gtest.h>
+
+#include "packages/package_test_support.h"
+#include "templates/control_ids.h"
+
+namespace nimbo {
+namespace {
+
+using test::FakeRows;
+
+class PackageListingTest : public ::testing::Test {
+protected:
+    ListingEnd Refresh() {
+        const uint64_t listing = BeginPackageListing(*rows_);
+        return PackageListWorker(items_, rows_, runner_, listing);
+    }
+
+    test::AdbScript adb_;
+    test::FakeClock clock_;
+    std::unique_ptr<platform::ProcessLauncher> launcher_ =
+        platform::MakeSystemProcessLauncher(adb_.dir());
+    CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
+    std::shared_ptr<test::RecordingItems> items_ = std::make_shared<test::RecordingItems>();
+    std::shared_ptr<FakeRows> rows_ = std::make_shared<FakeRows>();
+};
+
+TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked) {
+    adb_.Prints(
+        "package:/system/app/Browser.apk=com.android.browser\r\n"
+        "package:/data/app/com.a-1.apk=com.a\r\n"
+        "package:/data/app/~~Q1==/com.b-Zz==/base.apk=com.b\r\n"
+        "package:/data/app/com.c.apk");
+    items_->SetDlgItemText(ids::kOperationStatus, kListingStartText);
+    EXPECT_EQ(Refresh(), ListingEnd::Filled);
+
+    ASSERT_EQ(adb_.Calls(),
+              (std::vector<std::vector<std::string>>{{"shell", "pm", "list", "packages", "-f"}}));
+    EXPECT_EQ(rows_->Names(),
+              (std::vector<std::string>{"com.c.apk", "~~Q1==/com.b-Zz==/base.apk", "com.a-1.apk"}));
+    EXPECT_EQ(rows_->PackageName(1), "com.b");
+    EXPECT_EQ(rows_->PackageName(0), "");
+    for (int r = 0; r < rows_->Count(); ++r) EXPECT_FALSE(rows_->IsChecked(r)) << r;
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingDoneText);
+}
+
+TEST_F(PackageListingTest, NoPhoneOrEmptyOutputStillEndsWithTheDoneText) {
+    for (const char* output : {"", "error: no devices/emulators found\n"}) {
+        SCOPED_TRACE(output);
+        rows_->InsertAtTop("stale.apk", "");
+        adb_.Prints(output);
+        EXPECT_EQ(Refresh(), ListingEnd::Filled);
+        EXPECT_EQ(rows_->Count(), 0);
+        EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingDoneText);
+    }
+}
+
+TEST_F(PackageListingTest, AdbThatCannotStartLeavesTheWaitingText) {
+    test::NoProgramLauncher none;
+    const CommandRunner noAdb(none, clock_, [](const std::string&) {});
+    items_->SetDlgItemText(ids::kOperationStatus, kListingStartText);
+    EXPECT_EQ(PackageListWorker(items_, rows_, noAdb, BeginPackageListing(*rows_)),
+              ListingEnd::NotStarted);
+    EXPECT_EQ(rows_->Count(), 0);
+    EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingStartText);
+}
+
+TEST_F(PackageListingTest, LongListingArrivesWhole) {
+    std::string output;
+    for (int i = 0; i < 1500; ++i) {
+        output += "package:/data/app/com.vendor.app" + std::to_string(i) + "-1.apk=com.vendor.app" +
+                  std::to_string(i) + "\r\n";
+    }
+    ASSERT_GT(output.size(), 40959u);
+    adb_.Prints(output);
+    EXPECT_EQ(Refresh(), ListingEnd::Filled);
+    ASSERT_EQ(rows_->Count(), 1500);
+    EXPECT_EQ(rows_->Name(0), "com.vendor.app1499-1.apk");
+    EXPECT_EQ(rows_->Name(1499), "com.vendor.app0-1.apk");
+}
+
+TEST_F(PackageListingTest, NewerRefreshSupersedesOneStillRunning) {
+    adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
+    adb_.Hold();
+    const uint64_t first = BeginPackageListing(*rows_);
+    LaunchPackageListWorker(items_, rows_, runner_, first);
+    const uint64_t second = BeginPackageListing(*rows_);
+    LaunchPackageListWorker(items_, rows_, runner_, second);
+    adb_.Release();
+    ASSERT_TRUE(test::WaitForPackageWorkers());
+    // One listing's rows, not two.
+    EXPECT_EQ(rows_->Names(), std::vector<std::string>{"com.a-1.apk"});
+    int doneWrites = 0;
+    for (const auto& [id, text] : items_->Writes()) doneWrites += text == kListingDoneText;
+    EXPECT_EQ(doneWrites, 1);
+}
+
+TEST_F(PackageListingTest, ClosedWindowGetsNoRows) {
+    adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
+    const uint64_t listing = BeginPackageListing(*rows_);
+    items_->CloseWindow();
+    EXPECT_EQ(PackageListWorker(items_, rows_, runner_, listing), ListingEnd::Superseded);
+    EXPECT_EQ(rows_->Count(), 0);
+}
+
+TEST(PackageRowsTest, AddPackageRowTakesOnlyAppFolderLinesAndPutsThemOnTop) {
+    FakeRows rows;
+    EXPECT_TRUE(AddPackageRow(rows, "package:/data/app/com.a-1.apk=com.a"));
+    EXPECT_FALSE(AddPackageRow(rows, "package:/system/app/Browser.apk=com.android.browser"));
+    EXPECT_FALSE(AddPackageRow(rows, "Package:/data/app/com.cap.apk=com.cap"));
+    EXPECT_FALSE(AddPackageRow(rows, "package:/data/ap"));
+    EXPECT_TRUE(AddPackageRow(rows, "package:/data/app/com.b.apk=com.b"));
+    EXPECT_EQ(rows.Names(), (std::vector<std::string>{"com.b.apk", "com.a-1.apk"}));
+}
+
+TEST(PackageRowsTest, CheckAllAndNoneTouchEveryRowAndAnEmptyListIsFine) {
+    FakeRows rows;
+    SetAllChecks(rows, true);
+    EXPECT_EQ(rows.Count(), 0);
+    for (const char* n : {"a.apk", "b.apk", "c.apk"}) rows.InsertAtTop(n, "");
+    rows.SetChecked(1, true);
+    SetAllChecks(rows, true);
+    for (int r = 0; r < 3; ++r) EXPECT_TRUE(rows.IsChecked(r)) << r;
+    SetAllChecks(rows, false);
+    for (int r = 0; r < 3; ++r) EXPECT_FALSE(rows.IsChecked(r)) << r;
+}
+
+TEST(PackageRowsTest, ClickTogglesOnlyASelectedRow) {
+    FakeRows rows;
+    for (const char* n : {"a.apk", "b.apk"}) rows.InsertAtTop(n, "");
+    rows.selected = {1};
+    EXPECT_FALSE(ToggleCheckOnClick(rows, 0));  // not selected
+    EXPECT_FALSE(rows.IsChecked(0));
+    EXPECT_TRUE(ToggleCheckOnClick(rows, 1));
+    EXPECT_TRUE(rows.IsChecked(1));
+    EXPECT_TRUE(ToggleCheckOnClick(rows, 1));
+    EXPECT_FALSE(rows.IsChecked(1));
+    EXPECT_FALSE(ToggleCheckOnClick(rows, -1));  // below the last row
+    EXPECT_FALSE(ToggleCheckOnClick(rows, 2));
+}
+
+}  // namespace
+}  // namespace nimbo
