@@ -1,8 +1,16 @@
 // Opening screenshot windows.
 #include "app/gui/main_dialog.h"
+#include "capture/gui/screenshot_dialog.h"
+#include "templates/control_ids.h"
 
 namespace nimbo {
 
-void MainDialog::OpenScreenshotWindow() {}
+void MainDialog::OpenScreenshotWindow() {
+    // One more window per press, for the device current at this moment; an
+    // empty current device still gets its window. The main window owns it:
+    // a window that is closed is only hidden, and goes with the main window.
+    auto* window = new ScreenshotDialog(Context(), ItemTextNow(ids::kCurrentDevice), this);
+    window->Create();
+}
 
 }  // namespace nimbo

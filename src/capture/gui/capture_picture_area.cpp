@@ -1,0 +1,119 @@
+#include "capture/gui/capture_picture_area.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+namespace nimbo {
+namespace {
+
+using platform::Bitmap;
+using platform::PixelFormat;
+
+// Every RGB565 word as an opaque 32-bit pixel, built once.
+const std::array<QRgb, 65536>& Rgb565Table() {
+    static const auto table = [] {
+        std::array<QRgb, 65536> t{};
+        for (unsigned v = 0; v < t.size(); ++v) {
+            t[v] = qRgb(platform::Widen5(v >> 11), platform::Widen6((v >> 5) & 0x3F),
+                        platform::Widen5(v & 0x1F));
+        }
+        return t;
+    }();
+    return table;
+}
+
+bool HoldsPicture(const FramebufferCapture& capture) {
+    if (capture.code != CaptureResult::Done || !capture.header) return false;
+    const FramebufferHeader& h = *capture.header;
+    if (h.width == 0 || h.height == 0) return false;
+    const size_t pixelBytes = capture.format == FramebufferPixels::Rgb565 ? 2 : 3;
+    const size_t rowBytes = size_t{h.width} * pixelBytes;
+    return capture.stride >= rowBytes &&
+           capture.pixels.size() >= capture.stride * (h.height - 1) + rowBytes;
+}
+
+}  // namespace
+
+std::optional<Bitmap> BuildCapturedImage(const FramebufferCapture& capture) {
+    if (!HoldsPicture(capture)) return std::nullopt;
+    const int width = static_cast<int>(capture.header->width);
+    const int height = static_cast<int>(capture.header->height);
+    const int stride = static_cast<int>(capture.stride);
+    if (capture.format == FramebufferPixels::Rgb565) {
+        return Bitmap::FromPixels(width, height, PixelFormat::Rgb565, capture.pixels, stride);
+    }
+    // The capture hands over red, green, blue; the bitmap keeps blue first.
+    auto image = Bitmap::CreateForOverwrite(width, height, PixelFormat::Rgb24);
+    if (!image) return std::nullopt;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* in = capture.pixels.data() + static_cast<size_t>(y) * capture.stride;
+        uint8_t* out = image->Row(y);
+        for (int x = 0; x < width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    }
+    return image;
+}
+
+QImage DrawCapture(const FramebufferCapture& capture, QSize visible) {
+    if (!HoldsPicture(capture)) return {};
+    // Only what the area can show is drawn: the rest of a large screen would
+    // never be seen, and a full-size conversion would slow every refresh.
+    const int width = std::min<int64_t>(capture.header->width, std::max(visible.width(), 0));
+    const int height = std::min<int64_t>(capture.header->height, std::max(visible.height(), 0));
+    if (width <= 0 || height <= 0) return {};
+    QImage drawing(width, height, QImage::Format_RGB32);
+    if (drawing.isNull()) return {};
+    const auto& table = Rgb565Table();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* in = capture.pixels.data() + static_cast<size_t>(y) * capture.stride;
+        auto* out = reinterpret_cast<QRgb*>(drawing.scanLine(y));
+        if (capture.format == FramebufferPixels::Rgb565) {
+            for (int x = 0; x < width; ++x, in += 2) out[x] = table[in[0] | (in[1] << 8)];
+        } else {
+            for (int x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[0], in[1], in[2]);
+        }
+    }
+    return drawing;
+}
+
+std::string ScaleReadout(uint32_t height) {
+    double ratio = 0;
+    if (height == 854) {
+        ratio = 0.56;
+    } else if (height == 800) {
+        ratio = 0.6;
+    } else {
+        ratio = static_cast<double>(height / 480);
+    }
+    // Heights are bounded by the largest block a capture accepts, but the
+    // conversion must not be undefined for any header.
+    const double percent = std::min(ratio * 100, 2147483647.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d %%", static_cast<int>(percent));
+    return text;
+}
+
+CapturePictureArea::CapturePictureArea(QWidget* parent) : QWidget(parent) {
+    // The area paints every pixel it owns only where the drawing reaches; the
+    // rest shows the dialog's face, as an empty static does.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void CapturePictureArea::ShowDrawing(QImage drawing) {
+    drawing_ = std::move(drawing);
+    repaint();
+}
+
+void CapturePictureArea::paintEvent(QPaintEvent*) {
+    if (drawing_.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), drawing_);
+}
+
+}  // namespace nimbo

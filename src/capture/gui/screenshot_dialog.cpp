@@ -1,0 +1,150 @@
+#include "capture/gui/screenshot_dialog.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "capture/capture_framebuffer.h"
+#include "capture/gui/capture_picture_area.h"
+#include "capture/image_save.h"
+#include "capture/resolution_sizes.h"
+#include "controls/gui/flat_combo_box.h"
+#include "controls/gui/gradient_button.h"
+#include "controls/gui/xp_group_box.h"
+#include "platform/paths.h"
+#include "templates/control_ids.h"
+#include "templates/dialog_template.h"
+
+namespace nimbo {
+
+ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial, QWidget* parent,
+                                   std::function<AdbEndpoint()> endpoint)
+    : ui::Dialog(resources::ScreenshotDialogTemplate(), parent),
+      context_(context),
+      deviceSerial_(std::move(deviceSerial)),
+      endpoint_(std::move(endpoint)) {
+    if (!endpoint_) endpoint_ = [] { return DefaultAdbEndpoint(kCaptureTimeouts); };
+    BindControl(ids::kShotPicture, pictureArea_);
+    BindControl(ids::kShotSizeList, sizeList_);
+    BindControl(ids::kShotQualityList, qualityList_);
+    BindControl(ids::kShotFormatList, formatList_);
+    BindControl(ids::kShotInfoGroup, infoGroup_);
+    BindControl(ids::kShotSaveButton, saveButton_);
+    BindControl(ids::kShotRefreshButton, refreshButton_);
+    BindControl(ids::kShotOpenFolderButton, folderButton_);
+    OnCommand(ids::kShotRefreshButton, [this] { RefreshScreenshot(); });
+    OnCommand(ids::kShotSaveButton, [this] { SaveScreenshot(); });
+    OnCommand(ids::kShotOpenFolderButton, [this] { OpenSaveFolder(); });
+}
+
+ScreenshotDialog::~ScreenshotDialog() = default;
+
+bool ScreenshotDialog::OnInitDialog() {
+    infoGroup_->SetBanded(1);
+    const std::pair<CGradientButton*, int> icons[] = {
+        {saveButton_, 155}, {refreshButton_, 148}, {folderButton_, 136}};
+    for (const auto& [button, icon] : icons) {
+        button->SetIconById(icon);
+        button->setProperty("iconId", icon);  // lets tests and tools tell which icon is shown
+    }
+    if (auto* autoName = qobject_cast<QCheckBox*>(GetDlgItem(ids::kShotAutoNameCheck))) {
+        autoName->setChecked(true);
+    }
+    // The size list is still empty and stays without a selection.
+    for (CCJFlatComboBox* list : {sizeList_, qualityList_, formatList_}) {
+        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+    }
+    SetItemTextNow(ids::kShotDeviceField, deviceSerial_);
+    return true;
+}
+
+void ScreenshotDialog::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the focus; anywhere else it ends the
+    // dialog like Esc, which only hides the window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto* button = qobject_cast<CSmartButton*>(focusWidget())) {
+            button->click();
+        } else {
+            OnOK();
+        }
+        return;
+    }
+    ui::Dialog::keyPressEvent(event);
+}
+
+void ScreenshotDialog::RefreshScreenshot() {
+    SetItemTextNow(ids::kShotStatus, kStatusPleaseWait);
+    // The capture holds the window's thread; show the text before it starts.
+    if (QWidget* status = GetDlgItem(ids::kShotStatus)) status->repaint();
+    const CaptureResult code = CaptureFramebuffer();
+    if (const char* text = CaptureResultText(code)) SetItemTextNow(ids::kShotStatus, text);
+}
+
+CaptureResult ScreenshotDialog::CaptureFramebuffer() {
+    // Emptied first, so every failure before a header arrives leaves it empty.
+    sizeList_->clear();
+    const std::string serial = ItemTextNow(ids::kShotDeviceField);
+    FramebufferCapture capture = ::nimbo::CaptureFramebuffer(serial, endpoint_());
+    if (capture.header) {
+        char size[32];
+        std::snprintf(size, sizeof size, "%ux%u", capture.header->width, capture.header->height);
+        SetItemTextNow(ids::kShotResolutionField, size);
+        FillResolutionList(capture.header->width, capture.header->height);
+        // The header came, so the previous block was given up for the new one,
+        // whether or not that one arrived whole.
+        pixelBuffer_.clear();
+        pixelBuffer_.shrink_to_fit();
+    }
+    if (capture.code == CaptureResult::Done) {
+        ShowCapture(capture);
+        pixelBuffer_ = std::move(capture.pixels);
+    }
+    return capture.code;
+}
+
+void ScreenshotDialog::FillResolutionList(uint32_t width, uint32_t height) {
+    for (const std::string& entry :
+         ResolutionEntries(static_cast<int>(width), static_cast<int>(height))) {
+        sizeList_->addItem(QString::fromStdString(entry));
+    }
+    sizeList_->setCurrentIndex(0);
+}
+
+void ScreenshotDialog::ShowCapture(const FramebufferCapture& capture) {
+    // A copy that cannot be made leaves no picture to save; the capture itself
+    // still succeeded and is shown.
+    capturedImage_ = BuildCapturedImage(capture);
+    SetItemTextNow(ids::kShotScaleField, ScaleReadout(capture.header->height));
+    pictureArea_->ShowDrawing(DrawCapture(capture, pictureArea_->size()));
+}
+
+void ScreenshotDialog::SaveScreenshot() {
+    SaveRequest request;
+    request.capturedImage = capturedImage_ ? &*capturedImage_ : nullptr;
+    request.formatText = formatList_->currentText().toStdString();
+    // After a failed refresh the size list is empty: the picture keeps its size.
+    if (sizeList_->currentIndex() >= 0) request.sizeText = sizeList_->currentText().toStdString();
+    request.qualityText = qualityList_->currentText().toStdString();
+    auto* autoName = qobject_cast<QCheckBox*>(GetDlgItem(ids::kShotAutoNameCheck));
+    request.autoName = autoName && autoName->isChecked();
+
+    SaveContext save{*context_.dialogs, *context_.clock, context_.paths};
+    QWidget* status = GetDlgItem(ids::kShotStatus);
+    ::nimbo::SaveScreenshot(request, save, [this, status](const std::string& text) {
+        SetItemTextNow(ids::kShotStatus, text);
+        // Quantising and encoding hold the window's thread.
+        if (status) status->repaint();
+    });
+}
+
+void ScreenshotDialog::OpenSaveFolder() {
+    const std::string folder = LastSaveFolder();
+    if (folder.empty() || !platform::PathFileExists(folder)) {
+        SetItemTextNow(ids::kShotStatus, kStatusNothingSaved);
+        return;
+    }
+    context_.shell->OpenFolder(folder);
+}
+
+}  // namespace nimbo

@@ -1,0 +1,81 @@
+#pragma once
+// The screenshot window (template 156): takes pictures of one phone's screen
+// and saves them. It is modeless; closing it (caption, Esc, Enter) only hides
+// it, and the window object lives until its owner, the main window, goes.
+//
+//   auto* w = new ScreenshotDialog(context, serial, mainWindow);
+//   w->Create();   // shown; nothing is captured until the user refreshes
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "adblink/adb_host_connection.h"
+#include "app/app_context.h"
+#include "capture/capture_framebuffer.h"
+#include "platform/imaging.h"
+#include "platform/ui/dialog.h"
+
+class CCJFlatComboBox;
+class CGradientButton;
+class CXPGroupBox;
+
+namespace nimbo {
+
+class CapturePictureArea;
+
+inline constexpr char kStatusPleaseWait[] = "请稍等..";
+inline constexpr char kStatusNothingSaved[] = "尚未保存或我的文档已满";
+
+class ScreenshotDialog : public ui::Dialog {
+    Q_OBJECT
+public:
+    // `endpoint` says where each capture finds the adb host server; by default
+    // the server of this process (ANDROID_ADB_SERVER_PORT or 5037), read anew
+    // at every capture.
+    ScreenshotDialog(AppContext& context, std::string deviceSerial, QWidget* parent = nullptr,
+                     std::function<AdbEndpoint()> endpoint = {});
+    ~ScreenshotDialog() override;
+
+    // Button 1012: one capture, its result in the status line.
+    void RefreshScreenshot();
+    // Button 1013: writes capturedImage as the lists say.
+    void SaveScreenshot();
+    // Button 1014: the folder of the last save in the file manager.
+    void OpenSaveFolder();
+
+    // The window's half of a capture: everything the window shows and keeps.
+    CaptureResult CaptureFramebuffer();
+
+    const std::string& DeviceSerial() const { return deviceSerial_; }
+    const std::vector<uint8_t>& PixelBuffer() const { return pixelBuffer_; }
+    const std::optional<platform::Bitmap>& CapturedImage() const { return capturedImage_; }
+    CapturePictureArea* PictureArea() const { return pictureArea_; }
+
+protected:
+    bool OnInitDialog() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FillResolutionList(uint32_t width, uint32_t height);
+    void ShowCapture(const FramebufferCapture& capture);
+
+    AppContext& context_;
+    const std::string deviceSerial_;
+    std::function<AdbEndpoint()> endpoint_;
+    std::vector<uint8_t> pixelBuffer_;
+    std::optional<platform::Bitmap> capturedImage_;
+
+    // Attached in this order when the controls are created.
+    CapturePictureArea* pictureArea_ = nullptr;  // 1034
+    CCJFlatComboBox* sizeList_ = nullptr;        // 1025
+    CCJFlatComboBox* qualityList_ = nullptr;     // 1026
+    CCJFlatComboBox* formatList_ = nullptr;      // 1024
+    CXPGroupBox* infoGroup_ = nullptr;           // 1031
+    CGradientButton* saveButton_ = nullptr;      // 1013
+    CGradientButton* refreshButton_ = nullptr;   // 1012
+    CGradientButton* folderButton_ = nullptr;    // 1014
+};
+
+}  // namespace nimbo
