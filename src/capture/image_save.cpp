@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <mutex>
 
@@ -90,6 +91,10 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     std::string folder = context.paths.documentsDir.string();
     if (folder.empty() || folder.back() != '/') folder += '/';
     if (autoName) {
+        // The documents folder always exists where this program comes from; a
+        // fresh Linux account may not have one yet, so make it rather than fail.
+        std::error_code ec;
+        std::filesystem::create_directories(context.paths.documentsDir, ec);
         SetLastSaveFolder(folder);
         const platform::LocalTime t = context.clock.Now();
         char name[64];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "capture/image_readers.h"
 #include "capture/octree_quantizer.h"
@@ -275,8 +276,16 @@ TEST_F(ImageSaveTest, CancelledDialogFailsAndKeepsTheFolder) {
     EXPECT_EQ(LastSaveFolder(), "/somewhere/before");
 }
 
-TEST_F(ImageSaveTest, AutomaticNameSetsTheFolderEvenWhenTheWriteFails) {
+TEST_F(ImageSaveTest, AutomaticNameMakesAMissingDocumentsFolder) {
     std::filesystem::remove_all(paths_.documentsDir);
+    EXPECT_EQ(Save("JPG", "320x480").outcome, SaveOutcome::Saved);
+    EXPECT_TRUE(std::filesystem::exists(Documents("20100106-140509.jpg")));
+}
+
+TEST_F(ImageSaveTest, AutomaticNameSetsTheFolderEvenWhenTheWriteFails) {
+    // A plain file where the folder should be: nothing can be written there.
+    std::filesystem::remove_all(paths_.documentsDir);
+    { std::ofstream(paths_.documentsDir) << "x"; }
     const auto result = Save("JPG", "320x480");
     EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
     EXPECT_EQ(statuses_.back(), "保存失败..");

@@ -12,9 +12,50 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <mutex>
 
 namespace nimbo::test {
 namespace {
+
+// Runs the window's fire-and-forget commands as tracked children, so the
+// harness can end "adb wait-for-device" (which otherwise waits for a phone
+// forever) before it stops the private server.
+class TrackingLauncher final : public platform::ProcessLauncher {
+public:
+    explicit TrackingLauncher(std::unique_ptr<platform::ProcessLauncher> real) : real_(std::move(real)) {}
+    Result<std::unique_ptr<platform::ChildOutput>, platform::SpawnError> Start(
+        const std::vector<std::string>& argv) override {
+        return real_->Start(argv);
+    }
+    Result<bool, platform::SpawnError> LaunchDetached(const std::vector<std::string>& argv) override {
+        auto child = real_->Start(argv);
+        if (!child) return Err{child.error()};
+        std::lock_guard lock(mutex_);
+        detached_.push_back(std::move(*child));
+        return true;
+    }
+    void StopAll() {
+        std::lock_guard lock(mutex_);
+        for (auto& c : detached_) c->Cancel();
+        detached_.clear();
+    }
+
+private:
+    std::unique_ptr<platform::ProcessLauncher> real_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<platform::ChildOutput>> detached_;
+};
+
+bool SomethingListens(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool up = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return up;
+}
 
 int FreeLoopbackPort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -46,7 +87,8 @@ MainWindowHarness::MainWindowHarness() {
     context_.paths.driverI386Dir = context_.paths.driverDir / "i386";
     context_.paths.documentsDir = root / "home" / "Documents";
     std::filesystem::create_directories(root / "home" / "Documents");
-    launcher_ = platform::MakeSystemProcessLauncher(context_.paths.systemDir);
+    launcher_ = std::make_unique<TrackingLauncher>(
+        platform::MakeSystemProcessLauncher(context_.paths.systemDir));
     runner_ = std::make_unique<CommandRunner>(*launcher_, clock_);
     context_.launcher = launcher_.get();
     context_.shell = &shell_;
@@ -58,13 +100,25 @@ MainWindowHarness::MainWindowHarness() {
 MainWindowHarness::~MainWindowHarness() {
     dialog_.reset();
     QApplication::processEvents();
+    static_cast<TrackingLauncher&>(*launcher_).StopAll();
     if (ownsServer_) {
-        // Ends the private server, and with it the waiting wait-for-device.
-        auto child = launcher_->Start({"adb", "kill-server"});
-        if (child) {
-            char buf[256];
-            while ((*child)->Read(buf) > 0) {
+        // A server that wait-for-device was still starting may come up a moment
+        // after the first kill: repeat until the port stays quiet.
+        const int port = std::atoi(std::getenv("ANDROID_ADB_SERVER_PORT"));
+        int quiet = 0;
+        for (int i = 0; i < 40 && quiet < 3; ++i) {
+            if (SomethingListens(port)) {
+                quiet = 0;
+                auto child = launcher_->Start({"adb", "kill-server"});
+                if (child) {
+                    char buf[256];
+                    while ((*child)->Read(buf) > 0) {
+                    }
+                }
+            } else {
+                ++quiet;
             }
+            QThread::msleep(100);
         }
         unsetenv("ANDROID_ADB_SERVER_PORT");
         unsetenv("ADB_EMU");
