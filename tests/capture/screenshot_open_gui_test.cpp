@@ -16,7 +16,7 @@ namespace {
 
 using test::MainWindowHarness;
 
-std::vector<ScreenshotDialog*> Windows(MainDialog& main) {
+QList<ScreenshotDialog*> Windows(MainDialog& main) {
     return main.findChildren<ScreenshotDialog*>();
 }
 
@@ -32,7 +32,7 @@ TEST(ScreenshotButton, EveryPressOpensOneMoreWindowForTheCurrentDevice) {
         QApplication::processEvents();
 
         auto windows = Windows(main);
-        ASSERT_EQ(windows.size(), 2u);
+        ASSERT_EQ(windows.size(), 2);
         first = windows[0];
         second = windows[1];
         EXPECT_EQ(first->DeviceSerial(), "phone-one");
@@ -53,7 +53,7 @@ TEST(ScreenshotButton, EveryPressOpensOneMoreWindowForTheCurrentDevice) {
         harness.Click(ids::kScreenshotButton);
         QApplication::processEvents();
         windows = Windows(main);
-        ASSERT_EQ(windows.size(), 3u);
+        ASSERT_EQ(windows.size(), 3);
         third = windows[2];
         EXPECT_TRUE(third->isVisible());
         EXPECT_EQ(third->ItemTextNow(ids::kShotDeviceField), "");

@@ -1,6 +1,7 @@
 // The screenshot window end to end: opened from the main window, capturing
 // from a simulated phone through the real adb server, saving in every format;
 // the files are read back by ImageMagick.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -31,7 +32,7 @@ Rgb PhonePixel(int x, int y, int width, int height) {
 }
 // As it arrives in RGB565 and is widened again for the screen.
 Rgb Through565(Rgb p) {
-    const unsigned r = p.r >> 3, g = p.g >> 2, b = p.b >> 3;
+    const int r = p.r >> 3, g = p.g >> 2, b = p.b >> 3;
     return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
 }
 
@@ -86,7 +87,7 @@ TEST(CaptureWindowE2E, RefreshShowsThePhoneAndEveryFormatSaves) {
         harness.Click(ids::kScreenshotButton);
         QApplication::processEvents();
         auto windows = main.findChildren<ScreenshotDialog*>();
-        ASSERT_EQ(windows.size(), 1u);
+        ASSERT_EQ(windows.size(), 1);
         ScreenshotDialog& w = *windows[0];
         EXPECT_EQ(w.ItemTextNow(ids::kShotDeviceField), phones.serial(0));
 
@@ -118,7 +119,9 @@ TEST(CaptureWindowE2E, RefreshShowsThePhoneAndEveryFormatSaves) {
             EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), c.status);
             std::string ext = c.format;
             for (char& ch : ext) ch = static_cast<char>(std::tolower(ch));
-            EXPECT_EQ(Identify(docs / ("20261208-214908." + ext)), c.expected);
+            // ImageMagick may add the header version ("BMP3").
+            EXPECT_THAT(Identify(docs / ("20261208-214908." + ext)),
+                        ::testing::StartsWith(c.expected));
         }
 
         // A phone of this decade: the newer header and 32-bit pixels, shown
