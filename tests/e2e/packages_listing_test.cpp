@@ -1,0 +1,101 @@
+// The package list of the main window against the real adb and a simulated
+// phone: "刷新" lists the phone's own packages, "全选"/"全无" set every check
+// mark, a click toggles the mark of the selected row, and the hidden removal
+// button only shows boxes.
+#include <algorithm>
+
+#include "packages/packages_window_support.h"
+
+namespace nimbo {
+namespace {
+
+using test::PackagesWindowTest;
+
+std::vector<std::string> Reversed(std::vector<std::string> v) {
+    std::reverse(v.begin(), v.end());
+    return v;
+}
+
+TEST_F(PackagesWindowTest, RefreshListsThePhonesPackagesInReverseOrderUnchecked) {
+    StartPhoneWithFivePackages(false);
+    Refresh();
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"com.example.p5-1.apk", "com.example.p4-1.apk",
+                                                "com.example.p3-1.apk", "com.example.p2-1.apk",
+                                                "com.example.p1-1.apk"}));
+    EXPECT_EQ(Checks(), std::vector<bool>(5, false));
+    for (int r = 0; r < 5; ++r) {
+        EXPECT_EQ(List().GetItemImage(r), 0);
+        EXPECT_EQ(List().GetItemText(r, 0), "");
+    }
+    // A second press lists afresh instead of adding to the rows.
+    Refresh();
+    EXPECT_EQ(Rows().size(), 5u);
+}
+
+TEST_F(PackagesWindowTest, NewerLayoutRowsShowTheirPathAndKeepThePackageName) {
+    StartPhoneWithFivePackages(true);
+    Refresh();
+    const std::vector<std::string> expected = Reversed(PhoneOrder());
+    ASSERT_EQ(expected.size(), 5u);
+    EXPECT_EQ(Rows(), expected);
+    for (int r = 0; r < 5; ++r) {
+        EXPECT_TRUE(Rows()[r].ends_with("/base.apk")) << Rows()[r];
+        EXPECT_TRUE(List().GetItemData(r).starts_with("com.example.p")) << r;
+        EXPECT_NE(Rows()[r].find(List().GetItemData(r) + "-"), std::string::npos) << r;
+    }
+}
+
+TEST_F(PackagesWindowTest, CheckAllCheckNoneAndClicks) {
+    window_->Click(ids::kSelectAllButton);  // an empty list: nothing to do
+    StartPhoneWithFivePackages(false);
+    Refresh();
+    window_->Click(ids::kSelectAllButton);
+    EXPECT_EQ(Checks(), std::vector<bool>(5, true));
+    window_->Click(ids::kSelectNoneButton);
+    EXPECT_EQ(Checks(), std::vector<bool>(5, false));
+
+    // A click selects the row and toggles its mark; a second click toggles back.
+    ClickRow(2);
+    EXPECT_EQ(Checks(), (std::vector<bool>{false, false, true, false, false}));
+    EXPECT_EQ(List().GetSelectionMark(), 2);
+    ClickRow(2);
+    EXPECT_EQ(Checks(), std::vector<bool>(5, false));
+    // A click right on the box toggles it exactly once.
+    ClickCheckBox(4);
+    EXPECT_EQ(Checks(), (std::vector<bool>{false, false, false, false, true}));
+    ClickCheckBox(4);
+    EXPECT_EQ(Checks(), std::vector<bool>(5, false));
+    // Ctrl+click on the selected row unselects it: that click leaves the mark alone.
+    ClickRow(1);
+    ClickRow(1, Qt::ControlModifier);
+    EXPECT_FALSE(List().item(1, 0)->isSelected());
+    EXPECT_EQ(Checks(), (std::vector<bool>{false, true, false, false, false}));
+}
+
+TEST_F(PackagesWindowTest, HiddenRemovalButtonShowsTheMarkedRowPerCheckedRowAndRemovesNothing) {
+    StartPhoneWithFivePackages(false);
+    Refresh();
+    ClickRow(0);
+    ClickRow(3);  // rows 0 and 3 checked, the mark on row 3
+    EXPECT_FALSE(window_->Window().GetDlgItem(ids::kUninstallButton)->isVisible());
+    window_->Click(ids::kUninstallButton);
+    const auto boxes = window_->Dialogs().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.text, "com.example.p2-1.apk");
+        EXPECT_EQ(box.title, "Nimbo");
+    }
+    EXPECT_EQ(PhoneOrder().size(), 5u);
+    EXPECT_EQ(Rows().size(), 5u);
+
+    test::MainWindowHarness::SaveWindowPicture(window_->Window(), "packages_listed");
+}
+
+TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndTheDoneText) {
+    ASSERT_TRUE(phones_.Start(0)) << phones_.error();
+    Refresh();
+    EXPECT_TRUE(Rows().empty());
+}
+
+}  // namespace
+}  // namespace nimbo
