@@ -1,0 +1,116 @@
+// The main window's device list through the real adb server with simulated
+// phones connected to it: what a user sees after pressing "刷新设备列表",
+// choosing a phone by clicking it, and refreshing once the server is gone.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "adblink/device_list.h"
+#include "app/gui/main_dialog.h"
+#include "support/phone_fixture.h"
+#include "support/phonesim_process.h"
+#include "support_gui/main_window_harness.h"
+#include "templates/control_ids.h"
+
+namespace nimbo {
+namespace {
+
+using namespace std::chrono_literals;
+using test::MainWindowHarness;
+using test::PhoneFixture;
+
+class DevicesWindowTest : public ::testing::Test {
+protected:
+    // The window first: its start-up stops whatever adb server the
+    // environment names, so the phones' private server comes after it.
+    void SetUp() override {
+        window_ = std::make_unique<MainWindowHarness>();
+        window_->Open();
+        list_ = window_->Window().DeviceList();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(phones_.Stop()) << phones_.error();
+        window_.reset();
+    }
+
+    void Refresh() { window_->Click(ids::kRefreshDevicesButton); }
+    std::string Current() { return window_->Text(ids::kCurrentDevice); }
+    std::vector<std::string> ListedSerials() const {
+        std::vector<std::string> out;
+        for (int r = 0; r < list_->GetItemCount(); ++r) out.push_back(list_->GetItemText(r, 2));
+        return out;
+    }
+    // The order in which the server itself lists its devices.
+    std::vector<std::string> ServerOrder() const {
+        std::istringstream lines(phones_.RunAdb({"devices"}, 20s).output);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(lines, line);) {
+            const size_t tab = line.find('\t');
+            if (tab != std::string::npos) out.push_back(line.substr(0, tab));
+        }
+        return out;
+    }
+    void ClickRow(int row) {
+        const QPoint at = list_->visualItemRect(list_->item(row, 2)).center();
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QApplication::processEvents();
+    }
+
+    std::unique_ptr<MainWindowHarness> window_;
+    ui::ListView* list_ = nullptr;
+    PhoneFixture phones_;
+};
+
+TEST_F(DevicesWindowTest, OnePhoneIsListedAndStaysCurrentAfterTheServerStops) {
+    ASSERT_TRUE(phones_.Start(1)) << phones_.error();
+    const std::string serial = phones_.serial(0);  // 127.0.0.1:PORT
+    Refresh();
+    ASSERT_EQ(list_->GetItemCount(), 1);
+    EXPECT_EQ(list_->GetItemText(0, 0), "1");
+    EXPECT_EQ(list_->GetItemText(0, 1), "真机");
+    EXPECT_EQ(list_->GetItemText(0, 2), serial);
+    EXPECT_EQ(list_->GetItemImage(0), static_cast<int>(DeviceKind::RealDevice));
+    EXPECT_EQ(Current(), serial);
+    MainWindowHarness::SaveWindowPicture(window_->Window(), "devices_one_phone");
+
+    // The server goes away; the environment still names its port.
+    phones_.RunAdb({"kill-server"}, 20s);
+    ASSERT_TRUE(MainWindowHarness::WaitUntil(
+        [&] { return !test::PortIsListening(phones_.adbPort()); }, 20000));
+    Refresh();
+    EXPECT_EQ(list_->GetItemCount(), 0);
+    EXPECT_EQ(Current(), serial);
+}
+
+TEST_F(DevicesWindowTest, TwoPhonesInTheServersOrderAndAClickChoosesTheSecond) {
+    ASSERT_TRUE(phones_.Start(2)) << phones_.error();
+    const std::vector<std::string> order = ServerOrder();
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_NE(order[0], order[1]);
+    for (const auto& s : order) EXPECT_TRUE(s == phones_.serial(0) || s == phones_.serial(1)) << s;
+
+    Refresh();
+    EXPECT_EQ(ListedSerials(), order);
+    ASSERT_EQ(list_->GetItemCount(), 2);
+    EXPECT_EQ(list_->GetItemText(0, 0), "1");
+    EXPECT_EQ(list_->GetItemText(1, 0), "2");
+    EXPECT_EQ(list_->GetItemText(1, 1), "真机");
+    EXPECT_EQ(Current(), order[0]);
+
+    ClickRow(1);
+    EXPECT_EQ(Current(), order[1]);
+    MainWindowHarness::SaveWindowPicture(window_->Window(), "devices_two_phones_second_chosen");
+
+    // A refresh makes the first device current again.
+    Refresh();
+    EXPECT_EQ(ListedSerials(), order);
+    EXPECT_EQ(Current(), order[0]);
+}
+
+}  // namespace
+}  // namespace nimbo
