@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <filesystem>
 
+#include "capture/gui/screenshot_dialog.h"
 #include "controls/gui/gradient_button.h"
 #include "help/gui/help_dialog.h"
 #include "platform/ui/dialog.h"
@@ -101,11 +102,17 @@ TEST(Pictures, HelpWindow) {
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
-TEST(Pictures, MainWindow) {
+TEST(Pictures, MainAndScreenshotWindows) {
     MainWindowHarness h;
     nimbo::MainDialog& w = h.Open();
     Pump();
-    const auto file = MainWindowHarness::SaveWindowPicture(w, "main_window_skinned");
+    auto file = MainWindowHarness::SaveWindowPicture(w, "main_window_skinned");
+    EXPECT_TRUE(std::filesystem::exists(file));
+
+    nimbo::ScreenshotDialog shot(h.Context(), "emulator-5554", &w);
+    ASSERT_TRUE(shot.Create());
+    Pump();
+    file = MainWindowHarness::SaveWindowPicture(shot, "screenshot_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include "controls/combo_completion.h"
 #include "controls/gui/qt_drawing.h"
@@ -249,8 +250,24 @@ void CCJFlatComboBox::changeEvent(QEvent* e) {
     if (e->type() == QEvent::PaletteChange) ReadColors();
 }
 
-void CCJFlatComboBox::paintEvent(QPaintEvent* e) {
-    QComboBox::paintEvent(e);
+void CCJFlatComboBox::PaintBase() {
+    QStylePainter p(this);
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    // A drop-down list shows its choice on the window colour of a list, as
+    // native ones do; the drop-down button keeps the face colour.
+    QStyleOptionComboBox field = opt;
+    if (isEnabled()) field.palette.setBrush(QPalette::Button, opt.palette.base());
+    field.subControls = QStyle::SC_ComboBoxFrame | QStyle::SC_ComboBoxEditField;
+    p.drawComplexControl(QStyle::CC_ComboBox, field);
+    QStyleOptionComboBox arrow = opt;
+    arrow.subControls = QStyle::SC_ComboBoxArrow;
+    p.drawComplexControl(QStyle::CC_ComboBox, arrow);
+    p.drawControl(QStyle::CE_ComboBoxLabel, opt);
+}
+
+void CCJFlatComboBox::paintEvent(QPaintEvent*) {
+    PaintBase();
     ComboFrameState state;
     if (pending_) {
         state = *pending_;

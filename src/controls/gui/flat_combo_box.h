@@ -49,6 +49,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    void PaintBase();
     void OnMouseMove();
     void OnTimer();
     void UpdateFocus();
