@@ -37,15 +37,15 @@ std::string Words(std::initializer_list<uint32_t> words) {
 
 // A screen whose every pixel tells where it is: red from x, green from y,
 // blue from both.
-uint16_t ScreenWord(int x, int y) {
-    return static_cast<uint16_t>(((x & 31) << 11) | ((y & 63) << 5) | ((x + y) & 31));
+uint16_t ScreenWord(int x, int y, int seed = 0) {
+    return static_cast<uint16_t>((((x + seed) & 31) << 11) | ((y & 63) << 5) | ((x + y) & 31));
 }
-std::string Screen565(int width, int height) {
+std::string Screen565(int width, int height, int seed = 0) {
     std::string block;
     block.reserve(size_t(width) * height * 2);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const uint16_t w = ScreenWord(x, y);
+            const uint16_t w = ScreenWord(x, y, seed);
             block.push_back(static_cast<char>(w & 0xFF));
             block.push_back(static_cast<char>(w >> 8));
         }
@@ -61,8 +61,8 @@ QRgb Widened(uint16_t w) {
 ScriptedServer& Switched(ScriptedServer& s) {
     return s.ReadRequest().Send("OKAY").ReadRequest().Send("OKAY");
 }
-void ServeClassic(ScriptedServer& s, int width, int height) {
-    const std::string block = Screen565(width, height);
+void ServeClassic(ScriptedServer& s, int width, int height, int seed = 0) {
+    const std::string block = Screen565(width, height, seed);
     Switched(s)
         .Send(Words({16, uint32_t(block.size()), uint32_t(width), uint32_t(height)}))
         .Read(1)
@@ -172,6 +172,19 @@ TEST_F(ScreenshotWindowTest, SuccessfulCaptureFillsFieldsListAndPicture) {
     // An independent copy: the kept block can change without touching it.
     EXPECT_NE(image.Row(0), w->PixelBuffer().data());
     EXPECT_EQ(std::memcmp(image.Row(479), block.data() + 479 * 640, 640), 0);
+
+    // The next picture of the same size replaces every row of the last one.
+    ScriptedServer next;
+    ServeClassic(next, 320, 480, 9);
+    port_ = next.port();
+    Press(*w, ids::kShotRefreshButton);
+    ASSERT_EQ(Text(*w, ids::kShotStatus), "成功完成");
+    const std::string nextBlock = Screen565(320, 480, 9);
+    ASSERT_TRUE(w->CapturedImage().has_value());
+    for (int y = 0; y < 480; ++y) {
+        ASSERT_EQ(std::memcmp(w->CapturedImage()->Row(y), nextBlock.data() + y * 640, 640), 0);
+    }
+    EXPECT_EQ(w->PictureArea()->Drawing().pixel(0, 0), Widened(ScreenWord(0, 0, 9)));
 }
 
 TEST_F(ScreenshotWindowTest, PictureIsDrawnAtFullSizeFromTheTopLeftAndRepainted) {

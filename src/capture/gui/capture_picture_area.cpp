@@ -37,26 +37,38 @@ bool HoldsPicture(const FramebufferCapture& capture) {
 
 }  // namespace
 
-std::optional<Bitmap> BuildCapturedImage(const FramebufferCapture& capture) {
-    if (!HoldsPicture(capture)) return std::nullopt;
+bool CopyCaptureInto(const FramebufferCapture& capture, Bitmap& image) {
+    if (!HoldsPicture(capture)) return false;
     const int width = static_cast<int>(capture.header->width);
     const int height = static_cast<int>(capture.header->height);
-    const int stride = static_cast<int>(capture.stride);
-    if (capture.format == FramebufferPixels::Rgb565) {
-        return Bitmap::FromPixels(width, height, PixelFormat::Rgb565, capture.pixels, stride);
+    const PixelFormat format =
+        capture.format == FramebufferPixels::Rgb565 ? PixelFormat::Rgb565 : PixelFormat::Rgb24;
+    if (image.Width() != width || image.Height() != height || image.Format() != format) {
+        return false;
     }
-    // The capture hands over red, green, blue; the bitmap keeps blue first.
-    auto image = Bitmap::CreateForOverwrite(width, height, PixelFormat::Rgb24);
-    if (!image) return std::nullopt;
     for (int y = 0; y < height; ++y) {
         const uint8_t* in = capture.pixels.data() + static_cast<size_t>(y) * capture.stride;
-        uint8_t* out = image->Row(y);
+        uint8_t* out = image.Row(y);
+        if (format == PixelFormat::Rgb565) {
+            std::memcpy(out, in, static_cast<size_t>(width) * 2);
+            continue;
+        }
+        // The capture hands over red, green, blue; the bitmap keeps blue first.
         for (int x = 0; x < width; ++x, in += 3, out += 3) {
             out[0] = in[2];
             out[1] = in[1];
             out[2] = in[0];
         }
     }
+    return true;
+}
+
+std::optional<Bitmap> BuildCapturedImage(const FramebufferCapture& capture) {
+    if (!HoldsPicture(capture)) return std::nullopt;
+    auto image = Bitmap::CreateForOverwrite(
+        static_cast<int>(capture.header->width), static_cast<int>(capture.header->height),
+        capture.format == FramebufferPixels::Rgb565 ? PixelFormat::Rgb565 : PixelFormat::Rgb24);
+    if (!image || !CopyCaptureInto(capture, *image)) return std::nullopt;
     return image;
 }
 

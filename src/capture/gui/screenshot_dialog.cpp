@@ -114,7 +114,9 @@ void ScreenshotDialog::FillResolutionList(uint32_t width, uint32_t height) {
 void ScreenshotDialog::ShowCapture(const FramebufferCapture& capture) {
     // A copy that cannot be made leaves no picture to save; the capture itself
     // still succeeded and is shown.
-    capturedImage_ = BuildCapturedImage(capture);
+    if (!capturedImage_ || !CopyCaptureInto(capture, *capturedImage_)) {
+        capturedImage_ = BuildCapturedImage(capture);
+    }
     SetItemTextNow(ids::kShotScaleField, ScaleReadout(capture.header->height));
     pictureArea_->ShowDrawing(DrawCapture(capture, pictureArea_->size()));
 }
