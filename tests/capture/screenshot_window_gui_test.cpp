@@ -482,7 +482,14 @@ TEST_F(ScreenshotWindowTest, EscEnterAndTheCloseBoxOnlyHide) {
         QApplication::processEvents();
         EXPECT_FALSE(w->isVisible()) << key;
     }
+    // Enter on a focused button presses it instead.
     w->show();
+    w->GetDlgItem(ids::kShotRefreshButton)->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w.get(), &enter);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(Text(*w, ids::kShotStatus), "发送数据失败");
+
     w->close();
     QApplication::processEvents();
     EXPECT_FALSE(w->isVisible());
