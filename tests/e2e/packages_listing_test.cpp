@@ -3,6 +3,7 @@
 // mark, a click toggles the mark of the selected row, and the hidden removal
 // button only shows boxes.
 #include <algorithm>
+#include <fstream>
 
 #include "packages/packages_window_support.h"
 
@@ -60,10 +61,15 @@ TEST_F(PackagesWindowTest, CheckAllCheckNoneAndClicks) {
     EXPECT_EQ(List().GetSelectionMark(), 2);
     ClickRow(2);
     EXPECT_EQ(Checks(), std::vector<bool>(5, false));
-    // A click right on the box toggles it exactly once.
-    ClickCheckBox(4);
+    // A click right on the box toggles it exactly once, on the selected row
+    // and on any other.
+    ClickRow(4);
     EXPECT_EQ(Checks(), (std::vector<bool>{false, false, false, false, true}));
     ClickCheckBox(4);
+    EXPECT_EQ(Checks(), std::vector<bool>(5, false));
+    ClickCheckBox(3);
+    EXPECT_EQ(Checks(), (std::vector<bool>{false, false, false, true, false}));
+    ClickCheckBox(3);
     EXPECT_EQ(Checks(), std::vector<bool>(5, false));
     // Ctrl+click on the selected row unselects it: that click leaves the mark alone.
     ClickRow(1);
@@ -89,6 +95,20 @@ TEST_F(PackagesWindowTest, HiddenRemovalButtonShowsTheMarkedRowPerCheckedRowAndR
     EXPECT_EQ(Rows().size(), 5u);
 
     test::MainWindowHarness::SaveWindowPicture(window_->Window(), "packages_listed");
+}
+
+TEST_F(PackagesWindowTest, LongListingArrivesWholeThroughAdb) {
+    ASSERT_TRUE(phones_.Start(1)) << phones_.error();
+    const auto appDir = phones_.stateDir() / "data" / "app";
+    std::filesystem::create_directories(appDir);
+    for (int i = 0; i < 1500; ++i) {
+        std::ofstream(appDir / ("com.vendor.bulk.application" + std::to_string(i) + "-1.apk"))
+            << "not inspected";
+    }
+    Refresh();
+    ASSERT_EQ(Rows().size(), 1500u);
+    const std::vector<std::string> expected = Reversed(PhoneOrder());
+    EXPECT_EQ(Rows(), expected);
 }
 
 TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndTheDoneText) {
