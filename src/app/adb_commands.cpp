@@ -9,6 +9,13 @@ std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
+// adb reads any argument that begins with "-" as one of its options, so a
+// relative file name such as "-l.apk" would change what install does instead
+// of being installed. "./" keeps it the same file.
+std::string NotAnOption(const std::string& path) {
+    return path.starts_with('-') ? "./" + path : path;
+}
+
 }  // namespace
 
 AdbCommand AdbKillServer() {
@@ -19,7 +26,8 @@ AdbCommand AdbWaitForDevice() {
     return {{"adb", "wait-for-device"}, "adb wait-for-device"};
 }
 
-AdbCommand AdbInstall(const std::string& apkPath) {
+AdbCommand AdbInstall(const std::string& givenPath) {
+    const std::string apkPath = NotAnOption(givenPath);
     return {{"adb", "install", "-r", apkPath}, "adb install -r " + Quoted(apkPath)};
 }
 

@@ -7,6 +7,19 @@ namespace nimbo {
 namespace {
 constexpr std::string_view kPrefix = "package:/data/app/";
 constexpr std::string_view kAppDir = "/data/app/";
+
+// No APK path the package manager prints holds "." or ".." as a step. A name
+// that does could make an export write beside the chosen folder instead of
+// into it (adb names a pulled folder after the last step of its path).
+bool WalksOutOfItsFolder(std::string_view name) {
+    for (size_t start = 0; start <= name.size();) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        const std::string_view step = name.substr(start, slash - start);
+        if (step == "." || step == "..") return true;
+        start = slash + 1;
+    }
+    return false;
+}
 }  // namespace
 
 bool ParsePackageLine(std::string_view line, PackageRow& row) {
@@ -30,6 +43,7 @@ bool ParsePackageLine(std::string_view line, PackageRow& row) {
     if (eq != std::string::npos && rest.find('/', eq) != std::string::npos) eq = std::string::npos;
     std::string name = eq == std::string::npos ? rest : rest.substr(0, eq);
     if (name.empty()) return false;  // nothing to show, and "/data/app/" itself is no file
+    if (WalksOutOfItsFolder(name)) return false;
 
     row.packageName = eq == std::string::npos ? std::string() : rest.substr(eq + 1);
     row.sourcePath = std::string(kAppDir) + name;
