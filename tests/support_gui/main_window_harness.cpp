@@ -132,6 +132,11 @@ MainDialog& MainWindowHarness::Open() {
     return *dialog_;
 }
 
+void MainWindowHarness::CloseWindow() {
+    dialog_.reset();
+    QApplication::processEvents();
+}
+
 std::string MainWindowHarness::Text(int id) { return dialog_->ItemTextNow(id); }
 
 void MainWindowHarness::Click(int id) {

@@ -23,6 +23,9 @@ public:
     // returns at once (the window is shown modeless).
     MainDialog& Open();
     MainDialog& Window() { return *dialog_; }
+    // Destroys the window as closing it does, while the runner and everything
+    // else the workers use stay alive.
+    void CloseWindow();
     AppContext& Context() { return context_; }
     ScriptedDialogs& Dialogs() { return dialogs_; }
     RecordingShell& Shell() { return shell_; }
