@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -246,11 +247,18 @@ public:
             !MakePipe(cancelRead, cancelWrite)) {
             return Err{SpawnError::PipeFailed};
         }
+        const pid_t parent = getpid();
         pid_t pid = fork();
         if (pid < 0) return Err{SpawnError::PipeFailed};
         if (pid == 0) {
             // Own process group, so Cancel reaches helpers the child starts too.
             setpgid(0, 0);
+            // A child whose reader is gone has nobody left to end it: it dies
+            // with the thread that started it (the worker reading its output),
+            // so a program that exits mid-install leaves no adb behind. A
+            // parent that died before this line is caught by the ppid check.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent) _exit(127);
             ExecChild(*plan, devNull.Get(), outWrite.Get(), statusWrite.Get());
         }
         setpgid(pid, pid);  // both sides set it: whichever runs first wins the race
