@@ -103,10 +103,11 @@ MainWindowHarness::~MainWindowHarness() {
     static_cast<TrackingLauncher&>(*launcher_).StopAll();
     if (ownsServer_) {
         // A server that wait-for-device was still starting may come up a moment
-        // after the first kill: repeat until the port stays quiet.
+        // after the first kill (slowly, on a busy machine): repeat until the port has
+        // stayed quiet for a second and a half.
         const int port = std::atoi(std::getenv("ANDROID_ADB_SERVER_PORT"));
         int quiet = 0;
-        for (int i = 0; i < 40 && quiet < 3; ++i) {
+        for (int i = 0; i < 120 && quiet < 15; ++i) {
             if (SomethingListens(port)) {
                 quiet = 0;
                 auto child = launcher_->Start({"adb", "kill-server"});
