@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "app/command_runner.h"
+#include "support/phonesim_apk.h"
 #include "support/test_paths.h"
 
 namespace nimbo {
@@ -17,10 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using payloads::Folder;
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string ReadFile(const fs::path& p) { return test::ReadFileBytes(p); }
 
 std::string Bytes(int resourceId) {
     auto b = payloads::FindPayloadBytes(resourceId);

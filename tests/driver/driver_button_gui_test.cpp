@@ -11,6 +11,7 @@
 
 #include "driver/usb_driver_package.h"
 #include "platform/ui/qt_dialogs.h"
+#include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
 
@@ -20,10 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::MainWindowHarness;
 
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string ReadFile(const fs::path& p) { return test::ReadFileBytes(p); }
 
 std::string Bytes(int resourceId) {
     auto b = payloads::FindPayloadBytes(resourceId);

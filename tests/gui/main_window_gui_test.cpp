@@ -14,6 +14,7 @@
 
 #include "app/gui/main_dialog.h"
 #include "payloads/payloads.h"
+#include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
 #include "templates/dialog_template.h"
@@ -23,10 +24,7 @@ namespace {
 
 using test::MainWindowHarness;
 
-std::string FileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string FileBytes(const std::filesystem::path& p) { return test::ReadFileBytes(p); }
 
 TEST(MainWindow, CaptionSizeAndDialogUnits) {
     MainWindowHarness h;
