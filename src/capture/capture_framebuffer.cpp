@@ -1,5 +1,6 @@
 #include "capture/capture_framebuffer.h"
 
+#include <algorithm>
 #include <array>
 
 namespace nimbo {
@@ -9,6 +10,7 @@ namespace {
 constexpr size_t kBaseHeaderBytes = 16;
 constexpr size_t kVersion1HeaderBytes = 52;
 constexpr size_t kVersion2HeaderBytes = 56;
+constexpr size_t kPixelChunkBytes = 1u << 20;
 
 uint32_t Word(std::span<const uint8_t> bytes, size_t index) {
     const uint8_t* p = bytes.data() + index * 4;
@@ -174,9 +176,18 @@ FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint
     const char trigger = '0';
     (void)sock.Send(std::span<const char>(&trigger, 1));
 
-    std::vector<uint8_t> block(header->size);
-    auto read = sock.RecvAll(std::span<char>(reinterpret_cast<char*>(block.data()), block.size()));
-    if (!read || *read != block.size()) return out;
+    // The block grows as its bytes arrive: a header that promises a large frame
+    // and then stays silent costs address space, not memory.
+    std::vector<uint8_t> block;
+    block.reserve(header->size);
+    while (block.size() < header->size) {
+        const size_t before = block.size();
+        const size_t step = std::min<size_t>(kPixelChunkBytes, header->size - before);
+        block.resize(before + step);
+        auto read =
+            sock.RecvAll(std::span<char>(reinterpret_cast<char*>(block.data()) + before, step));
+        if (!read || *read != step) return out;
+    }
     conn.Close();
 
     StoreFramebufferPixels(*header, std::move(block), out);
