@@ -5,11 +5,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include "support/phonesim_process.h"
 #include "templates/control_ids.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -46,31 +43,6 @@ private:
     std::vector<std::unique_ptr<platform::ChildOutput>> detached_;
 };
 
-bool SomethingListens(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool up = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(fd);
-    return up;
-}
-
-int FreeLoopbackPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    close(fd);
-    return port;
-}
-
 }  // namespace
 
 MainWindowHarness::MainWindowHarness() {
@@ -105,17 +77,14 @@ MainWindowHarness::~MainWindowHarness() {
         // A server that wait-for-device was still starting may come up a moment
         // after the first kill (slowly, on a busy machine): repeat until the port has
         // stayed quiet for a second and a half.
-        const int port = std::atoi(std::getenv("ANDROID_ADB_SERVER_PORT"));
+        const auto port = static_cast<uint16_t>(std::atoi(std::getenv("ANDROID_ADB_SERVER_PORT")));
         int quiet = 0;
         for (int i = 0; i < 120 && quiet < 15; ++i) {
-            if (SomethingListens(port)) {
+            if (PortIsListening(port)) {
                 quiet = 0;
-                auto child = launcher_->Start({"adb", "kill-server"});
-                if (child) {
-                    char buf[256];
-                    while ((*child)->Read(buf) > 0) {
-                    }
-                }
+                // The adb on PATH, not the window's: a test may have put a
+                // stand-in into the system folder that cannot stop a server.
+                RunCaptured({"adb", "kill-server"}, std::chrono::seconds(10));
             } else {
                 ++quiet;
             }
