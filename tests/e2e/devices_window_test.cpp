@@ -1,10 +1,12 @@
 // The main window's device list through the real adb server with simulated
 // phones connected to it: what a user sees after pressing "刷新设备列表",
-// choosing a phone by clicking it, and refreshing once the server is gone.
+// choosing a phone by clicking it, refreshing once the server is gone, and
+// the list filling by itself while the server comes up after start-up.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -110,6 +112,26 @@ TEST_F(DevicesWindowTest, TwoPhonesInTheServersOrderAndAClickChoosesTheSecond) {
     Refresh();
     EXPECT_EQ(ListedSerials(), order);
     EXPECT_EQ(Current(), order[0]);
+}
+
+TEST(DevicesAtStartUp, TheListFillsWithoutAClickOnceTheServerHasThePhone) {
+    MainWindowHarness window;
+    window.Context().startupDeviceRetries = 400;
+    window.Context().startupDeviceRetryInterval = 50ms;
+    window.Open();
+    ui::ListView* list = window.Window().DeviceList();
+    auto* retries = window.Window().findChild<QTimer*>("deviceRetryTimer");
+    ASSERT_NE(retries, nullptr);
+    EXPECT_TRUE(retries->isActive());
+
+    // The phone's server comes up after the window, as it does after start-up.
+    PhoneFixture phones;
+    ASSERT_TRUE(phones.Start(1)) << phones.error();
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return list->GetItemCount() == 1; }, 30000));
+    EXPECT_EQ(list->GetItemText(0, 2), phones.serial(0));
+    EXPECT_EQ(window.Text(ids::kCurrentDevice), phones.serial(0));
+    EXPECT_FALSE(retries->isActive());
+    EXPECT_TRUE(phones.Stop()) << phones.error();
 }
 
 }  // namespace

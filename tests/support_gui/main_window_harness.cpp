@@ -67,6 +67,9 @@ MainWindowHarness::MainWindowHarness() {
     context_.dialogs = &dialogs_;
     context_.clock = &clock_;
     context_.runner = runner_.get();
+    // Tests read the device list when they choose to; the start-up retries
+    // have a test of their own.
+    context_.startupDeviceRetries = 0;
 }
 
 MainWindowHarness::~MainWindowHarness() {

@@ -119,8 +119,9 @@ bool MainDialog::OnInitDialog() {
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
     // 10: starts the adb server outside any pipe.
     context_.runner->LaunchHidden(AdbWaitForDevice());
-    // 11: the device list, once.
+    // 11: the device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
+    StartDeviceRetries();
     InstallKeyFilter();
     return true;
 }

@@ -11,6 +11,7 @@
 
 class CGradientButton;
 class CXPGroupBox;
+class QTimer;
 
 namespace nimbo {
 
@@ -60,6 +61,12 @@ protected:
 private:
     void BindMessageMap();
     void InstallKeyFilter();
+    bool DeviceListWaiting() const;
+    void StartDeviceRetries();
+    void RetryDeviceList();
+
+    // How the latest device-list read ended.
+    enum class DeviceFetch { Listed, Empty, NoServer, Failed };
 
     AppContext& context_;
     // Members in declaration order of the original window.
@@ -85,6 +92,9 @@ private:
     CGradientButton* exitButton_ = nullptr;             // 1003
     QIcon windowIcon_;                                  // icon 128
     bool escapeHid_ = false;
+    DeviceFetch lastDeviceFetch_ = DeviceFetch::Failed;
+    QTimer* deviceRetryTimer_ = nullptr;
+    int deviceRetriesLeft_ = 0;
 };
 
 // The one main window, for the other windows. Workers use Items() instead.

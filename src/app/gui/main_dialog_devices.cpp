@@ -4,6 +4,8 @@
 // window reads it back from there. It follows the first listed device on every
 // refresh that lists one, and the marked row on every click; nothing clears it,
 // so an unplugged phone stays current until another one is listed or chosen.
+#include <QTimer>
+
 #include "adblink/device_list.h"
 #include "app/gui/main_dialog.h"
 #include "templates/control_ids.h"
@@ -22,7 +24,12 @@ void MainDialog::RefreshDeviceList() {
     auto rows = FetchDeviceList(DefaultAdbEndpoint(kDeviceListTimeouts));
     // No server, a refusal or silence: an empty list and no message. The user
     // presses the button again once the server is up.
-    if (!rows.ok()) return;
+    if (!rows.ok()) {
+        lastDeviceFetch_ =
+            rows.error() == DeviceListError::NoServer ? DeviceFetch::NoServer : DeviceFetch::Failed;
+        return;
+    }
+    lastDeviceFetch_ = rows->empty() ? DeviceFetch::Empty : DeviceFetch::Listed;
     for (const DeviceRow& device : *rows) {
         const int row = deviceList_->InsertItem(deviceList_->GetItemCount(), device.numberText,
                                                 device.kindImage);
@@ -32,6 +39,30 @@ void MainDialog::RefreshDeviceList() {
     if (deviceList_->GetItemCount() > 0) {
         SetItemTextNow(ids::kCurrentDevice, deviceList_->GetItemText(0, kSerialColumn));
     }
+}
+
+bool MainDialog::DeviceListWaiting() const {
+    return lastDeviceFetch_ == DeviceFetch::NoServer || lastDeviceFetch_ == DeviceFetch::Empty;
+}
+
+void MainDialog::StartDeviceRetries() {
+    // Start-up has just launched "adb kill-server" and "adb wait-for-device"; the
+    // read above usually comes before the new server listens, or before it has
+    // found the phone. Only those two cases are read again: a server that
+    // refuses or stays silent would hold the window on every attempt.
+    deviceRetriesLeft_ = context_.startupDeviceRetries;
+    if (deviceRetriesLeft_ <= 0 || !DeviceListWaiting()) return;
+    deviceRetryTimer_ = new QTimer(this);
+    deviceRetryTimer_->setObjectName("deviceRetryTimer");
+    deviceRetryTimer_->setInterval(context_.startupDeviceRetryInterval);
+    connect(deviceRetryTimer_, &QTimer::timeout, this, [this] { RetryDeviceList(); });
+    deviceRetryTimer_->start();
+}
+
+void MainDialog::RetryDeviceList() {
+    --deviceRetriesLeft_;
+    RefreshDeviceList();
+    if (deviceRetriesLeft_ <= 0 || !DeviceListWaiting()) deviceRetryTimer_->stop();
 }
 
 void MainDialog::OnRefreshDevices() {
