@@ -49,7 +49,7 @@ void MainDialog::StartDeviceRetries() {
     // Start-up has just launched "adb kill-server" and "adb wait-for-device"; the
     // read above usually comes before the new server listens, or before it has
     // found the phone. Only those two cases are read again: a server that
-    // refuses or stays silent would hold the window on every attempt.
+    // rejects the request or stays silent would hold the window on every attempt.
     deviceRetriesLeft_ = context_.startupDeviceRetries;
     if (deviceRetriesLeft_ <= 0 || !DeviceListWaiting()) return;
     deviceRetryTimer_ = new QTimer(this);
