@@ -1,6 +1,7 @@
 #include "capture/capture_framebuffer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "support/scripted_server.h"
 
@@ -131,6 +132,22 @@ TEST(CaptureFramebuffer, ShortBlockKeepsTheHeaderForTheWindow) {
     EXPECT_EQ(cap.header->width, 320u);
     EXPECT_EQ(cap.header->height, 480u);
     EXPECT_TRUE(cap.pixels.empty());
+}
+
+long PeakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(CaptureFramebuffer, AFrameThatNeverComesCostsNoMemory) {
+    // 10240 x 10240 x 2 = 200 MiB promised, 1000 bytes sent.
+    ScriptedServer server;
+    Switched(server).Send(Words({16, 10240u * 10240u * 2u, 10240, 10240})).Read(1);
+    server.Send(Pattern(1000)).Close().Start();
+    const long before = PeakResidentKiB();
+    EXPECT_EQ(CaptureFramebuffer(kSerial, At(server.port())).code, CaptureResult::ReceiveError);
+    EXPECT_LT(PeakResidentKiB() - before, 64L * 1024);
 }
 
 TEST(CaptureFramebuffer, LyingHeaderIsRefusedBeforeAnythingIsRead) {
