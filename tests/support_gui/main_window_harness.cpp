@@ -4,12 +4,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <cstdlib>
+#include <mutex>
 
 #include "support/phonesim_process.h"
 #include "templates/control_ids.h"
-
-#include <cstdlib>
-#include <mutex>
 
 namespace nimbo::test {
 namespace {
@@ -19,12 +18,14 @@ namespace {
 // forever) before it stops the private server.
 class TrackingLauncher final : public platform::ProcessLauncher {
 public:
-    explicit TrackingLauncher(std::unique_ptr<platform::ProcessLauncher> real) : real_(std::move(real)) {}
+    explicit TrackingLauncher(std::unique_ptr<platform::ProcessLauncher> real)
+        : real_(std::move(real)) {}
     Result<std::unique_ptr<platform::ChildOutput>, platform::SpawnError> Start(
         const std::vector<std::string>& argv) override {
         return real_->Start(argv);
     }
-    Result<bool, platform::SpawnError> LaunchDetached(const std::vector<std::string>& argv) override {
+    Result<bool, platform::SpawnError> LaunchDetached(
+        const std::vector<std::string>& argv) override {
         auto child = real_->Start(argv);
         if (!child) return Err{child.error()};
         std::lock_guard lock(mutex_);
@@ -110,7 +111,9 @@ void MainWindowHarness::CloseWindow() {
     QApplication::processEvents();
 }
 
-std::string MainWindowHarness::Text(int id) { return dialog_->ItemTextNow(id); }
+std::string MainWindowHarness::Text(int id) {
+    return dialog_->ItemTextNow(id);
+}
 
 void MainWindowHarness::Click(int id) {
     if (auto* b = qobject_cast<QAbstractButton*>(dialog_->GetDlgItem(id))) b->click();
