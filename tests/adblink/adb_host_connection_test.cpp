@@ -8,14 +8,8 @@ namespace nimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EndpointAt;
 using test::ScriptedServer;
-
-AdbEndpoint At(uint16_t port, std::chrono::milliseconds io = 5000ms) {
-    AdbEndpoint e;
-    e.port = port;
-    e.timeouts = {2000ms, io};
-    return e;
-}
 
 TEST(AdbFraming, LengthDigitsFollowTheChosenCase) {
     EXPECT_EQ(FrameRequest(DevicesRequest(), Framing::LowerHex), "000chost:devices");
@@ -42,7 +36,7 @@ TEST(AdbFraming, PayloadBeyondTheRequestBufferIsRefused) {
 TEST(AdbHostConnection, DeviceListRequestIsSixteenBytesInOneExchange) {
     ScriptedServer server;
     server.ReadRequest().Send("OKAY").Send("0018emulator-5554\tdevice\n").Start();
-    AdbHostConnection conn(At(server.port()));
+    AdbHostConnection conn(EndpointAt(server.port()));
     EXPECT_TRUE(conn.Open());
     ASSERT_TRUE(conn.SendRequest(DevicesRequest(), Framing::LowerHex));
     ASSERT_TRUE(conn.ReadStatus());
@@ -55,7 +49,7 @@ TEST(AdbHostConnection, DeviceListRequestIsSixteenBytesInOneExchange) {
 TEST(AdbHostConnection, FailStatusIsAFailureAndItsReasonIsLeftUnread) {
     ScriptedServer server;
     server.ReadRequest().Send("FAIL0015device 'x' not found").Start();
-    AdbHostConnection conn(At(server.port()));
+    AdbHostConnection conn(EndpointAt(server.port()));
     conn.Open();
     ASSERT_TRUE(conn.SendRequest(TransportRequest("x"), Framing::UpperHex));
     EXPECT_FALSE(conn.ReadStatus());
@@ -69,14 +63,14 @@ TEST(AdbHostConnection, FailStatusIsAFailureAndItsReasonIsLeftUnread) {
 TEST(AdbHostConnection, ShortOrMissingStatusIsNotOkay) {
     ScriptedServer partial;
     partial.ReadRequest().Send("OK").Close().Start();
-    AdbHostConnection a(At(partial.port()));
+    AdbHostConnection a(EndpointAt(partial.port()));
     a.Open();
     ASSERT_TRUE(a.SendRequest(DevicesRequest(), Framing::LowerHex));
     EXPECT_FALSE(a.ReadStatus());
 
     ScriptedServer silent;
     silent.ReadRequest().Close().Start();
-    AdbHostConnection b(At(silent.port()));
+    AdbHostConnection b(EndpointAt(silent.port()));
     b.Open();
     ASSERT_TRUE(b.SendRequest(DevicesRequest(), Framing::LowerHex));
     EXPECT_FALSE(b.ReadStatus());
@@ -85,7 +79,7 @@ TEST(AdbHostConnection, ShortOrMissingStatusIsNotOkay) {
 TEST(AdbHostConnection, OkayThenCloseGivesAnEmptyReply) {
     ScriptedServer server;
     server.ReadRequest().Send("OKAY").Close().Start();
-    AdbHostConnection conn(At(server.port()));
+    AdbHostConnection conn(EndpointAt(server.port()));
     conn.Open();
     ASSERT_TRUE(conn.SendRequest(DevicesRequest(), Framing::LowerHex));
     ASSERT_TRUE(conn.ReadStatus());
@@ -95,7 +89,7 @@ TEST(AdbHostConnection, OkayThenCloseGivesAnEmptyReply) {
 TEST(AdbHostConnection, ReplyIsOneReceiveOfAtMost4096Bytes) {
     ScriptedServer server;
     server.ReadRequest().Send("OKAY" + std::string(5000, 'r')).Start();
-    AdbHostConnection conn(At(server.port()));
+    AdbHostConnection conn(EndpointAt(server.port()));
     conn.Open();
     ASSERT_TRUE(conn.SendRequest(DevicesRequest(), Framing::LowerHex));
     ASSERT_TRUE(conn.ReadStatus());
@@ -105,7 +99,7 @@ TEST(AdbHostConnection, ReplyIsOneReceiveOfAtMost4096Bytes) {
 }
 
 TEST(AdbHostConnection, WithoutServerTheFirstSendFailsAsRefused) {
-    AdbHostConnection conn(At(ScriptedServer::UnusedPort()));
+    AdbHostConnection conn(EndpointAt(ScriptedServer::UnusedPort()));
     EXPECT_FALSE(conn.Open());
     EXPECT_FALSE(conn.IsOpen());
     EXPECT_FALSE(conn.SendRequest(DevicesRequest(), Framing::LowerHex));
@@ -117,7 +111,7 @@ TEST(AdbHostConnection, WithoutServerTheFirstSendFailsAsRefused) {
 TEST(AdbHostConnection, OverlongPayloadSendsNothing) {
     ScriptedServer server;
     server.Start();
-    AdbHostConnection conn(At(server.port()));
+    AdbHostConnection conn(EndpointAt(server.port()));
     ASSERT_TRUE(conn.Open());
     EXPECT_FALSE(conn.SendRequest(TransportRequest(std::string(300, 's')), Framing::UpperHex));
     conn.Close();
@@ -127,7 +121,7 @@ TEST(AdbHostConnection, OverlongPayloadSendsNothing) {
 TEST(AdbHostConnection, SilentServerIsGivenUp) {
     ScriptedServer server;
     server.Hang().Start();
-    AdbHostConnection conn(At(server.port(), 200ms));
+    AdbHostConnection conn(EndpointAt(server.port(), 200ms));
     ASSERT_TRUE(conn.Open());
     ASSERT_TRUE(conn.SendRequest(DevicesRequest(), Framing::LowerHex));
     EXPECT_FALSE(conn.ReadStatus());

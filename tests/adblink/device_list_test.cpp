@@ -8,14 +8,8 @@ namespace nimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EndpointAt;
 using test::ScriptedServer;
-
-AdbEndpoint At(uint16_t port, std::chrono::milliseconds io = 5000ms) {
-    AdbEndpoint e;
-    e.port = port;
-    e.timeouts = {2000ms, io};
-    return e;
-}
 
 std::vector<std::string> Serials(const std::vector<DeviceRow>& rows) {
     std::vector<std::string> out;
@@ -94,7 +88,7 @@ TEST(FetchDeviceList, WholeExchangeAgainstAServer) {
         .Send("OKAY")
         .Send("0027emulator-5554\tdevice\nHT9CYP800123\toffline\n")
         .Start();
-    auto rows = FetchDeviceList(At(server.port()));
+    auto rows = FetchDeviceList(EndpointAt(server.port()));
     ASSERT_TRUE(rows.ok());
     EXPECT_EQ(Serials(*rows), (std::vector<std::string>{"emulator-5554", "HT9CYP800123"}));
     EXPECT_EQ(server.Received(), "000chost:devices");
@@ -102,20 +96,20 @@ TEST(FetchDeviceList, WholeExchangeAgainstAServer) {
 }
 
 TEST(FetchDeviceList, FailuresAreKeptApart) {
-    auto none = FetchDeviceList(At(ScriptedServer::UnusedPort()));
+    auto none = FetchDeviceList(EndpointAt(ScriptedServer::UnusedPort()));
     ASSERT_FALSE(none.ok());
     EXPECT_EQ(none.error(), DeviceListError::NoServer);
 
     ScriptedServer failing;
     failing.ReadRequest().Send("FAIL0004oops").Start();
-    auto rejected = FetchDeviceList(At(failing.port()));
+    auto rejected = FetchDeviceList(EndpointAt(failing.port()));
     ASSERT_FALSE(rejected.ok());
     EXPECT_EQ(rejected.error(), DeviceListError::Rejected);
     EXPECT_TRUE(failing.ClientClosed());
 
     ScriptedServer silent;
     silent.Hang().Start();
-    auto timedOut = FetchDeviceList(At(silent.port(), 200ms));
+    auto timedOut = FetchDeviceList(EndpointAt(silent.port(), 200ms));
     ASSERT_FALSE(timedOut.ok());
     EXPECT_EQ(timedOut.error(), DeviceListError::TimedOut);
     EXPECT_TRUE(silent.ClientClosed());
@@ -124,7 +118,7 @@ TEST(FetchDeviceList, FailuresAreKeptApart) {
 TEST(FetchDeviceList, OkayWithoutReplyIsAnEmptyList) {
     ScriptedServer server;
     server.ReadRequest().Send("OKAY").Close().Start();
-    auto rows = FetchDeviceList(At(server.port()));
+    auto rows = FetchDeviceList(EndpointAt(server.port()));
     ASSERT_TRUE(rows.ok());
     EXPECT_TRUE(rows->empty());
 }

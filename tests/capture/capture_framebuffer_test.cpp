@@ -9,26 +9,13 @@ namespace nimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EndpointAt;
 using test::ScriptedServer;
+using test::Words;
 
 constexpr const char* kSerial = "HT9CYP800123";  // 12 characters: "001B" framing
 const std::string kTransport = "001Bhost:transport:HT9CYP800123";
 const std::string kFramebuffer = "000cframebuffer:";
-
-AdbEndpoint At(uint16_t port, std::chrono::milliseconds io = 5000ms) {
-    AdbEndpoint e;
-    e.port = port;
-    e.timeouts = {2000ms, io};
-    return e;
-}
-
-std::string Words(std::initializer_list<uint32_t> words) {
-    std::string out;
-    for (uint32_t w : words) {
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>((w >> (8 * b)) & 0xFF));
-    }
-    return out;
-}
 
 std::string Pattern(size_t n) {
     std::string s(n, '\0');
@@ -46,7 +33,7 @@ TEST(CaptureFramebuffer, ClassicHeaderGivesTheBlockByteForByte) {
     ScriptedServer server;
     Switched(server).Send(Words({16, 307200, 320, 480})).Read(1).Send(block).Start();
 
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     ASSERT_EQ(cap.code, CaptureResult::Done);
     ASSERT_TRUE(cap.header.has_value());
     EXPECT_EQ(cap.header->width, 320u);
@@ -63,7 +50,7 @@ TEST(CaptureFramebuffer, ClassicHeaderGivesTheBlockByteForByte) {
 TEST(CaptureFramebuffer, FirstWordOtherThanAVersionIsStillRgb565) {
     ScriptedServer server;
     Switched(server).Send(Words({32, 8, 2, 2})).Read(1).Send(Pattern(8)).Start();
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     ASSERT_EQ(cap.code, CaptureResult::Done);
     EXPECT_EQ(cap.header->bpp, 32u);
     EXPECT_EQ(cap.format, FramebufferPixels::Rgb565);
@@ -73,7 +60,7 @@ TEST(CaptureFramebuffer, FirstWordOtherThanAVersionIsStillRgb565) {
 TEST(CaptureFramebuffer, EmptySerialOpensAndClosesWithoutSending) {
     ScriptedServer server;
     server.Start();
-    const FramebufferCapture cap = CaptureFramebuffer("", At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer("", EndpointAt(server.port()));
     EXPECT_EQ(cap.code, CaptureResult::NoDevice);
     EXPECT_FALSE(cap.header.has_value());
     EXPECT_TRUE(server.Connected());
@@ -82,13 +69,13 @@ TEST(CaptureFramebuffer, EmptySerialOpensAndClosesWithoutSending) {
 }
 
 TEST(CaptureFramebuffer, SendFailures) {
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(ScriptedServer::UnusedPort())).code,
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(ScriptedServer::UnusedPort())).code,
               CaptureResult::SendFailed);
 
     // A serial too long for the request buffer is refused, not sent cut short.
     ScriptedServer server;
     server.Start();
-    EXPECT_EQ(CaptureFramebuffer(std::string(236, 's'), At(server.port())).code,
+    EXPECT_EQ(CaptureFramebuffer(std::string(236, 's'), EndpointAt(server.port())).code,
               CaptureResult::SendFailed);
     EXPECT_EQ(server.Received(), "");
 }
@@ -96,17 +83,18 @@ TEST(CaptureFramebuffer, SendFailures) {
 TEST(CaptureFramebuffer, StatusFailuresEndTheExchange) {
     ScriptedServer unknownSerial;
     unknownSerial.ReadRequest().Send("FAIL0015device 'x' not found").Start();
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(unknownSerial.port())).code,
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(unknownSerial.port())).code,
               CaptureResult::ReceiveFailed);
     EXPECT_EQ(unknownSerial.Received(), kTransport);  // no service request after FAIL
 
     ScriptedServer closes;
     closes.ReadRequest().Close().Start();
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(closes.port())).code, CaptureResult::ReceiveFailed);
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(closes.port())).code,
+              CaptureResult::ReceiveFailed);
 
     ScriptedServer serviceRefused;
     serviceRefused.ReadRequest().Send("OKAY").ReadRequest().Send("FAIL").Start();
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(serviceRefused.port())).code,
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(serviceRefused.port())).code,
               CaptureResult::ReceiveFailed);
     EXPECT_EQ(serviceRefused.Received(), kTransport + kFramebuffer);
 }
@@ -117,7 +105,7 @@ TEST(CaptureFramebuffer, HeaderMustArriveInOneReceive) {
     // The second half follows only after the client has given up (or a second).
     Switched(server).Send(header.substr(0, 8)).AwaitClientClose(1000ms).Send(header.substr(8));
     server.Send(Pattern(8)).Start();
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     EXPECT_EQ(cap.code, CaptureResult::ReceiveFailed);
     EXPECT_FALSE(cap.header.has_value());
 }
@@ -126,7 +114,7 @@ TEST(CaptureFramebuffer, ShortBlockKeepsTheHeaderForTheWindow) {
     ScriptedServer server;
     Switched(server).Send(Words({16, 307200, 320, 480})).Read(1).Send(Pattern(1000)).Close();
     server.Start();
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     EXPECT_EQ(cap.code, CaptureResult::ReceiveError);
     ASSERT_TRUE(cap.header.has_value());
     EXPECT_EQ(cap.header->width, 320u);
@@ -146,7 +134,8 @@ TEST(CaptureFramebuffer, AFrameThatNeverComesCostsNoMemory) {
     Switched(server).Send(Words({16, 10240u * 10240u * 2u, 10240, 10240})).Read(1);
     server.Send(Pattern(1000)).Close().Start();
     const long before = PeakResidentKiB();
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(server.port())).code, CaptureResult::ReceiveError);
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(server.port())).code,
+              CaptureResult::ReceiveError);
     EXPECT_LT(PeakResidentKiB() - before, 64L * 1024);
 }
 
@@ -159,7 +148,7 @@ TEST(CaptureFramebuffer, LyingHeaderIsRefusedBeforeAnythingIsRead) {
          }) {
         ScriptedServer server;
         Switched(server).Send(header).Start();
-        const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+        const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
         EXPECT_EQ(cap.code, CaptureResult::ReceiveError);
         EXPECT_FALSE(cap.header.has_value());
         // Refused before the frame was asked for.
@@ -170,7 +159,7 @@ TEST(CaptureFramebuffer, LyingHeaderIsRefusedBeforeAnythingIsRead) {
 TEST(CaptureFramebuffer, SilentDeviceIsGivenUp) {
     ScriptedServer server;
     Switched(server).Hang().Start();
-    EXPECT_EQ(CaptureFramebuffer(kSerial, At(server.port(), 200ms)).code,
+    EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(server.port(), 200ms)).code,
               CaptureResult::ReceiveFailed);
     EXPECT_TRUE(server.ClientClosed());
 }
@@ -186,7 +175,7 @@ TEST(CaptureFramebuffer, VersionOneHeaderWith32BitPixels) {
     // version, bpp, size, width, height, red, blue, green, alpha (offset, length)
     Switched(server).Send(Words({1, 32, 16, 2, 2, 0, 8, 16, 8, 8, 8, 24, 8}) + kRgbaPixels);
     server.Start();
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     ASSERT_EQ(cap.code, CaptureResult::Done);
     EXPECT_EQ(cap.header->version, 1u);
     EXPECT_EQ(cap.format, FramebufferPixels::Rgb24);
@@ -200,7 +189,7 @@ TEST(CaptureFramebuffer, VersionTwoHeaderWithBgraPixels) {
     const std::string bgra("\x00\x00\xFF\xFF\x00\xFF\x00\xFF\xFF\x00\x00\xFF\xFF\xFF\xFF\xFF", 16);
     ScriptedServer server;
     Switched(server).Send(Words({2, 32, 1, 16, 2, 2, 16, 8, 0, 8, 8, 8, 24, 8}) + bgra).Start();
-    const FramebufferCapture cap = CaptureFramebuffer(kSerial, At(server.port()));
+    const FramebufferCapture cap = CaptureFramebuffer(kSerial, EndpointAt(server.port()));
     ASSERT_EQ(cap.code, CaptureResult::Done);
     EXPECT_EQ(cap.header->version, 2u);
     EXPECT_EQ(cap.header->colorSpace, 1u);

@@ -25,15 +25,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ScriptedServer;
+using test::Words;
 namespace fs = std::filesystem;
-
-std::string Words(std::initializer_list<uint32_t> words) {
-    std::string out;
-    for (uint32_t w : words) {
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>((w >> (8 * b)) & 0xFF));
-    }
-    return out;
-}
 
 // A screen whose every pixel tells where it is: red from x, green from y,
 // blue from both.
@@ -84,12 +77,8 @@ protected:
 
     // A shown window whose captures go to `port_`.
     std::unique_ptr<ScreenshotDialog> Open(const std::string& serial = "HT9CYP800123") {
-        auto w = std::make_unique<ScreenshotDialog>(context_, serial, nullptr, [this] {
-            AdbEndpoint e;
-            e.port = port_;
-            e.timeouts = {2000ms, 5000ms};
-            return e;
-        });
+        auto w = std::make_unique<ScreenshotDialog>(context_, serial, nullptr,
+                                                    [this] { return test::EndpointAt(port_); });
         w->Create();
         QApplication::processEvents();
         return w;

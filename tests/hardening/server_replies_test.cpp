@@ -15,22 +15,9 @@ namespace nimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EndpointAt;
 using test::ScriptedServer;
-
-AdbEndpoint At(uint16_t port) {
-    AdbEndpoint e;
-    e.port = port;
-    e.timeouts = {2000ms, 5000ms};
-    return e;
-}
-
-std::string Words(std::initializer_list<uint32_t> words) {
-    std::string out;
-    for (uint32_t w : words) {
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>((w >> (8 * b)) & 0xFF));
-    }
-    return out;
-}
+using test::Words;
 
 // What adb 29 itself sends for an unknown serial, and a bare refusal.
 const std::string kFailWithReason = "FAIL0019device 'nosuch' not found";
@@ -40,7 +27,7 @@ TEST(HostileServer, RefusalsWithOrWithoutAReasonAreRejectionsOfTheDeviceList) {
     for (const std::string& refusal : {kFailWithReason, kFailWithoutReason, std::string("FA")}) {
         ScriptedServer server;
         server.ReadRequest().Send(refusal).Start();
-        const auto rows = FetchDeviceList(At(server.port()));
+        const auto rows = FetchDeviceList(EndpointAt(server.port()));
         ASSERT_FALSE(rows.ok()) << refusal;
         EXPECT_EQ(rows.error(), DeviceListError::Rejected) << refusal;
         EXPECT_TRUE(server.ClientClosed()) << refusal;
@@ -51,12 +38,13 @@ TEST(HostileServer, RefusalAtEitherStepOfACaptureIsAFailedReceive) {
     for (const std::string& refusal : {kFailWithReason, kFailWithoutReason}) {
         ScriptedServer atSwitch;
         atSwitch.ReadRequest().Send(refusal).Close().Start();
-        EXPECT_EQ(CaptureFramebuffer("emulator-5554", At(atSwitch.port())).code,
+        EXPECT_EQ(CaptureFramebuffer("emulator-5554", EndpointAt(atSwitch.port())).code,
                   CaptureResult::ReceiveFailed);
 
         ScriptedServer atService;
         atService.ReadRequest().Send("OKAY").ReadRequest().Send(refusal).Close().Start();
-        const FramebufferCapture cap = CaptureFramebuffer("emulator-5554", At(atService.port()));
+        const FramebufferCapture cap =
+            CaptureFramebuffer("emulator-5554", EndpointAt(atService.port()));
         EXPECT_EQ(cap.code, CaptureResult::ReceiveFailed);
         EXPECT_FALSE(cap.header.has_value());
     }
@@ -65,20 +53,20 @@ TEST(HostileServer, RefusalAtEitherStepOfACaptureIsAFailedReceive) {
 TEST(HostileServer, ConnectionClosedAfterTwoBytesAtEveryStep) {
     ScriptedServer statusCut;
     statusCut.ReadRequest().Send("OK").Close().Start();
-    const auto rows = FetchDeviceList(At(statusCut.port()));
+    const auto rows = FetchDeviceList(EndpointAt(statusCut.port()));
     ASSERT_FALSE(rows.ok());
     EXPECT_EQ(rows.error(), DeviceListError::Rejected);
 
     // Two of the reply's four length digits: an empty list, not a broken row.
     ScriptedServer replyCut;
     replyCut.ReadRequest().Send("OKAY00").Close().Start();
-    const auto empty = FetchDeviceList(At(replyCut.port()));
+    const auto empty = FetchDeviceList(EndpointAt(replyCut.port()));
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty.value().empty());
 
     ScriptedServer switchCut;
     switchCut.ReadRequest().Send("OK").Close().Start();
-    EXPECT_EQ(CaptureFramebuffer("emulator-5554", At(switchCut.port())).code,
+    EXPECT_EQ(CaptureFramebuffer("emulator-5554", EndpointAt(switchCut.port())).code,
               CaptureResult::ReceiveFailed);
 
     ScriptedServer headerCut;
@@ -89,7 +77,8 @@ TEST(HostileServer, ConnectionClosedAfterTwoBytesAtEveryStep) {
         .Send(std::string("\x10\x00", 2))
         .Close()
         .Start();
-    const FramebufferCapture cap = CaptureFramebuffer("emulator-5554", At(headerCut.port()));
+    const FramebufferCapture cap =
+        CaptureFramebuffer("emulator-5554", EndpointAt(headerCut.port()));
     EXPECT_EQ(cap.code, CaptureResult::ReceiveFailed);
     EXPECT_FALSE(cap.header.has_value());
 
@@ -103,7 +92,8 @@ TEST(HostileServer, ConnectionClosedAfterTwoBytesAtEveryStep) {
         .Send("\x01\x02")
         .Close()
         .Start();
-    const FramebufferCapture partial = CaptureFramebuffer("emulator-5554", At(blockCut.port()));
+    const FramebufferCapture partial =
+        CaptureFramebuffer("emulator-5554", EndpointAt(blockCut.port()));
     EXPECT_EQ(partial.code, CaptureResult::ReceiveError);
     EXPECT_TRUE(partial.header.has_value());
     EXPECT_TRUE(partial.pixels.empty());
@@ -127,7 +117,8 @@ TEST(HostileServer, HeadersPromisingMoreThanTheyHoldAreRefusedBeforeAllocating) 
     for (const Case& c : cases) {
         ScriptedServer server;
         server.ReadRequest().Send("OKAY").ReadRequest().Send("OKAY").Send(c.header).Start();
-        const FramebufferCapture cap = CaptureFramebuffer("emulator-5554", At(server.port()));
+        const FramebufferCapture cap =
+            CaptureFramebuffer("emulator-5554", EndpointAt(server.port()));
         EXPECT_EQ(cap.code, CaptureResult::ReceiveError) << c.what;
         EXPECT_FALSE(cap.header.has_value()) << c.what;
         EXPECT_TRUE(cap.pixels.empty()) << c.what;

@@ -35,6 +35,21 @@ int ListenOnLoopback(uint16_t& port) {
 }
 }  // namespace
 
+AdbEndpoint EndpointAt(uint16_t port, std::chrono::milliseconds io) {
+    AdbEndpoint e;
+    e.port = port;
+    e.timeouts = {std::chrono::seconds(2), io};
+    return e;
+}
+
+std::string Words(std::initializer_list<uint32_t> words) {
+    std::string out;
+    for (uint32_t w : words) {
+        for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>((w >> (8 * b)) & 0xFF));
+    }
+    return out;
+}
+
 ScriptedServer::ScriptedServer() {
     listenFd_ = ListenOnLoopback(port_);
     if (::pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("pipe");

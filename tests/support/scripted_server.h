@@ -13,12 +13,22 @@
 // seconds, so a faulty client fails its test instead of hanging it.
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "adblink/adb_host_connection.h"
+
 namespace nimbo::test {
+
+// Where a client under test finds a scripted server: its port, 2 s to connect
+// and `io` for each receive or send.
+AdbEndpoint EndpointAt(uint16_t port, std::chrono::milliseconds io = std::chrono::seconds(5));
+
+// 32-bit words as a device sends them: little-endian, back to back.
+std::string Words(std::initializer_list<uint32_t> words);
 
 class ScriptedServer {
 public:
