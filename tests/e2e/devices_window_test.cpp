@@ -17,6 +17,7 @@
 #include "support/phone_fixture.h"
 #include "support/phonesim_process.h"
 #include "support_gui/main_window_harness.h"
+#include "support_gui/window_with_phones.h"
 #include "templates/control_ids.h"
 
 namespace nimbo {
@@ -26,18 +27,11 @@ using namespace std::chrono_literals;
 using test::MainWindowHarness;
 using test::PhoneFixture;
 
-class DevicesWindowTest : public ::testing::Test {
+class DevicesWindowTest : public test::WindowWithPhonesTest {
 protected:
-    // The window first: its start-up stops whatever adb server the
-    // environment names, so the phones' private server comes after it.
     void SetUp() override {
-        window_ = std::make_unique<MainWindowHarness>();
-        window_->Open();
+        WindowWithPhonesTest::SetUp();
         list_ = window_->Window().DeviceList();
-    }
-    void TearDown() override {
-        EXPECT_TRUE(phones_.Stop()) << phones_.error();
-        window_.reset();
     }
 
     void Refresh() { window_->Click(ids::kRefreshDevicesButton); }
@@ -63,9 +57,7 @@ protected:
         QApplication::processEvents();
     }
 
-    std::unique_ptr<MainWindowHarness> window_;
     ui::ListView* list_ = nullptr;
-    PhoneFixture phones_;
 };
 
 TEST_F(DevicesWindowTest, OnePhoneIsListedAndStaysCurrentAfterTheServerStops) {

@@ -10,6 +10,7 @@
 #include "support/phone_fixture.h"
 #include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
+#include "support_gui/window_with_phones.h"
 #include "templates/control_ids.h"
 
 namespace nimbo {
@@ -29,27 +30,10 @@ PhoneOptions Modern() {
     return o;
 }
 
-class InstallFromWindowTest : public ::testing::Test {
+class InstallFromWindowTest : public test::WindowWithPhonesTest {
 protected:
-    // The window first: its start-up stops whatever adb server the
-    // environment names, so the phones' private server comes after it.
-    void SetUp() override {
-        window_ = std::make_unique<MainWindowHarness>();
-        window_->Open();
-    }
-    void TearDown() override {
-        // No worker may still be using the window's runner when it goes.
-        EXPECT_TRUE(WaitForWorkers());
-        EXPECT_TRUE(phones_.Stop()) << phones_.error();
-        window_.reset();
-    }
-
     void StartPhones(int count, const PhoneOptions& options = {}) {
         ASSERT_TRUE(phones_.Start(count, options)) << phones_.error();
-    }
-
-    static bool WaitForWorkers() {
-        return MainWindowHarness::WaitUntil([] { return InstallWorkers().running == 0; });
     }
 
     void Choose(const fs::path& apk) {
@@ -99,8 +83,6 @@ protected:
         return p;
     }
 
-    std::unique_ptr<MainWindowHarness> window_;
-    PhoneFixture phones_;
     test::TempDir files_;
 };
 

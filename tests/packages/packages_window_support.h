@@ -18,28 +18,21 @@
 #include "support/phone_fixture.h"
 #include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
+#include "support_gui/window_with_phones.h"
 #include "templates/control_ids.h"
 
 namespace nimbo::test {
 
-class PackagesWindowTest : public ::testing::Test {
+class PackagesWindowTest : public WindowWithPhonesTest {
 protected:
-    // The window first: its start-up stops whatever adb server the
-    // environment names, so the phone's private server comes after it.
+    // Exports resolve relative folders against the current one.
     void SetUp() override {
         savedDir_ = platform::GetCurrentDirectory();
-        window_ = std::make_unique<MainWindowHarness>();
-        window_->Open();
+        WindowWithPhonesTest::SetUp();
     }
     void TearDown() override {
-        EXPECT_TRUE(WaitForWorkers());
-        EXPECT_TRUE(phones_.Stop()) << phones_.error();
-        window_.reset();
+        WindowWithPhonesTest::TearDown();
         platform::SetCurrentDirectory(savedDir_);
-    }
-
-    static bool WaitForWorkers() {
-        return MainWindowHarness::WaitUntil([] { return PackageWorkers().running == 0; });
     }
 
     // One phone with com.example.p1 .. p5 installed through adb, each APK of
@@ -110,8 +103,6 @@ protected:
         QApplication::processEvents();
     }
 
-    std::unique_ptr<MainWindowHarness> window_;
-    PhoneFixture phones_;
     TempDir files_;
     std::string savedDir_;
 };
