@@ -55,7 +55,7 @@ void MainDialog::StartDeviceRetries() {
     deviceRetryTimer_ = new QTimer(this);
     deviceRetryTimer_->setObjectName("deviceRetryTimer");
     deviceRetryTimer_->setInterval(context_.startupDeviceRetryInterval);
-    connect(deviceRetryTimer_, &QTimer::timeout, this, [this] { RetryDeviceList(); });
+    connect(deviceRetryTimer_, &QTimer::timeout, this, &MainDialog::RetryDeviceList);
     deviceRetryTimer_->start();
 }
 
