@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "support/scripted_server.h"
@@ -63,6 +64,24 @@ TEST(TcpSocket, LargeTransfersAndPeerClose) {
     ASSERT_TRUE(after.ok());
     EXPECT_EQ(*after, 0u);
     EXPECT_EQ(server.Received().size(), big.size());
+}
+
+TEST(TcpSocket, ASilentPeerIsWaitedForTheWholeTimeOut) {
+    // Odd time-outs that end between two whole milliseconds: a wait rounded
+    // down would come back a fraction early.
+    ScriptedServer server;
+    server.Hang().Start();
+    auto sock = TcpSocket::Connect("127.0.0.1", server.port(), {2000ms, 7ms});
+    ASSERT_TRUE(sock.ok());
+    std::string buf(4, '\0');
+    for (int i = 0; i < 20; ++i) {
+        const auto started = std::chrono::steady_clock::now();
+        auto got = sock->Recv(buf);
+        const auto waited = std::chrono::steady_clock::now() - started;
+        ASSERT_FALSE(got.ok());
+        EXPECT_EQ(got.error(), NetError::TimedOut);
+        EXPECT_GE(waited, 7ms);
+    }
 }
 
 TEST(TcpSocket, MovedSocketOwnsTheConnectionAndCloseIsFinal) {

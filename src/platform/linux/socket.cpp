@@ -36,17 +36,18 @@ NetError FromErrno(int err) {
 }
 
 // Waits until fd is ready for `events` or `deadline` passes. Retries after
-// signals with the time that is left, so EINTR never shortens or lengthens the
-// wait.
+// signals, and after a poll that ended before the deadline, with the time that
+// is left, so the wait is never shorter than asked for. The time left is
+// rounded up to whole milliseconds for the same reason.
 Result<bool, NetError> WaitReady(int fd, short events, Clock::time_point deadline) {
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() < 0) left = std::chrono::milliseconds(0);
         pollfd p{fd, events, 0};
         int n = ::poll(&p, 1, static_cast<int>(left.count()));
         if (n > 0) return true;
-        if (n == 0) return Err{NetError::TimedOut};
-        if (errno != EINTR) return Err{FromErrno(errno)};
+        if (n == 0 && Clock::now() >= deadline) return Err{NetError::TimedOut};
+        if (n < 0 && errno != EINTR) return Err{FromErrno(errno)};
     }
 }
 
