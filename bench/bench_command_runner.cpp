@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/command_runner.h"
-#include "app/payloads.h"
+#include "adbtool/command_runner.h"
+#include "adbtool/payloads.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 
 namespace {
 
-using nimbo::platform::Canvas;
+using nimbo::imaging::Canvas;
 
 // Text is the toolkit's business; this one only measures.
 class NoText : public nimbo::TextPainter {
 public:
-    nimbo::platform::Size Measure(std::string_view s, int, nimbo::TextFormat) override {
+    nimbo::imaging::Size Measure(std::string_view s, int, nimbo::TextFormat) override {
         return {static_cast<int>(s.size()) * 6, 12};
     }
-    void Draw(Canvas&, const nimbo::platform::Rect&, std::string_view, nimbo::platform::Color,
+    void Draw(Canvas&, const nimbo::imaging::Rect&, std::string_view, nimbo::imaging::Color,
               nimbo::TextFormat) override {}
 };
 

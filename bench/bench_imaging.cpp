@@ -12,13 +12,13 @@
 #include <string>
 
 #include "capture/image_save.h"
-#include "capture/octree_quantizer.h"
+#include "imaging/octree_quantizer.h"
 #include "capture/octree_reference.h"
 #include "capture/test_pictures.h"
 
 namespace {
 
-using nimbo::platform::Bitmap;
+using nimbo::imaging::Bitmap;
 
 constexpr int kWidth = 1080;
 constexpr int kHeight = 2400;
@@ -67,7 +67,7 @@ std::string PpmOf(int kind) {
 void BM_QuantizeProduct(benchmark::State& state) {
     const Bitmap& picture = Picture(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto out = nimbo::OctreeQuantizer().Quantize(picture, 256);
+        auto out = nimbo::imaging::OctreeQuantizer().Quantize(picture, 256);
         benchmark::DoNotOptimize(out);
     }
     state.SetLabel(PictureName(static_cast<int>(state.range(0))));
@@ -84,21 +84,21 @@ void BM_QuantizeReference(benchmark::State& state) {
     state.SetLabel(PictureName(static_cast<int>(state.range(0))));
 }
 
-class NoDialogs final : public nimbo::platform::Dialogs {
+class NoDialogs final : public nimbo::ui::Dialogs {
 public:
     std::optional<std::string> OpenFile(const std::string&,
-                                        const std::vector<nimbo::platform::FileFilter>&,
+                                        const std::vector<nimbo::ui::FileFilter>&,
                                         bool) override {
         return std::nullopt;
     }
     std::optional<std::string> SaveFile(const std::string&,
-                                        const std::vector<nimbo::platform::FileFilter>&, int,
+                                        const std::vector<nimbo::ui::FileFilter>&, int,
                                         const std::string&, const std::string&) override {
         return std::nullopt;
     }
     std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
-    nimbo::platform::MessageBoxResult MessageBox(const std::string&, const std::string&) override {
-        return nimbo::platform::MessageBoxResult::Ok;
+    nimbo::ui::MessageBoxResult MessageBox(const std::string&, const std::string&) override {
+        return nimbo::ui::MessageBoxResult::Ok;
     }
 };
 

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "capture/octree_quantizer.h"
+#include "imaging/octree_quantizer.h"
 #include "capture/resolution_sizes.h"
 
 namespace nimbo {
 namespace {
 
-using platform::Bitmap;
+using imaging::Bitmap;
 
 std::mutex& FolderMutex() {
     static std::mutex mutex;
@@ -24,10 +24,10 @@ std::string& FolderText() {
     return folder;
 }
 
-platform::PropertyItem ModelProperty() {
-    platform::PropertyItem item;
-    item.tag = platform::kPropertyTagEquipModel;
-    item.type = platform::kPropertyTagTypeAscii;
+imaging::PropertyItem ModelProperty() {
+    imaging::PropertyItem item;
+    item.tag = imaging::kPropertyTagEquipModel;
+    item.type = imaging::kPropertyTagTypeAscii;
     const std::string_view text = kEquipModelText;
     item.value.assign(text.begin(), text.end());
     item.value.push_back(0);
@@ -114,8 +114,8 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     return *chosen;
 }
 
-int FindEncoderForMime(std::string_view mimeType, platform::EncoderId& classId) {
-    const auto& encoders = platform::ImageEncoders();
+int FindEncoderForMime(std::string_view mimeType, imaging::EncoderId& classId) {
+    const auto& encoders = imaging::ImageEncoders();
     for (std::size_t i = 0; i < encoders.size(); ++i) {
         if (encoders[i].mimeType == mimeType) {
             classId = encoders[i].classId;
@@ -146,14 +146,14 @@ SaveResult SaveScreenshot(const SaveRequest& request, SaveContext& context,
 
     // GIF holds at most 256 colours and is always written at full size.
     std::optional<Bitmap> saveImage =
-        gif ? OctreeQuantizer().Quantize(*captured, 256)
+        gif ? imaging::OctreeQuantizer().Quantize(*captured, 256)
             : captured->CloneArea(0, 0, captured->Width(), captured->Height());
     if (!saveImage) return Finish(SaveOutcome::NoMemory, {}, gif, setStatus);
 
-    const platform::EncoderParameters parameters = {{std::string(platform::kEncoderQuality),
-                                                     platform::EncoderParameterValueType::Long,
+    const imaging::EncoderParameters parameters = {{std::string(imaging::kEncoderQuality),
+                                                     imaging::EncoderParameterValueType::Long,
                                                      {quality}}};
-    platform::EncoderId encoder{};
+    imaging::EncoderId encoder{};
     if (FindEncoderForMime(format->mimeType, encoder) < 0) {
         return Finish(SaveOutcome::NoEncoder, {}, gif, setStatus);
     }
@@ -169,7 +169,7 @@ SaveResult SaveScreenshot(const SaveRequest& request, SaveContext& context,
         written = &*scaledImage;
     }
     written->SetPropertyItem(ModelProperty());
-    const auto saved = platform::SaveImageToFile(*written, path, encoder, parameters);
+    const auto saved = imaging::SaveImageToFile(*written, path, encoder, parameters);
     return Finish(saved ? SaveOutcome::Saved : SaveOutcome::WriteFailed, path, gif, setStatus);
 }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/imaging.h"
+#include "ui/dialogs.h"
+#include "imaging/bitmap.h"
 #include "platform/paths.h"
 
 namespace nimbo {
@@ -31,7 +31,7 @@ struct ImageFormat {
     std::string_view mimeType;
     int typeCode;
     std::string_view extension;
-    platform::FileFilter filter;
+    ui::FileFilter filter;
 };
 // In the order the format text is tried: BMP, JPG, PNG, GIF (type codes 0 to 3).
 const std::array<ImageFormat, 4>& ImageFormats();
@@ -46,7 +46,7 @@ std::string LastSaveFolder();
 void SetLastSaveFolder(std::string folder);
 
 struct SaveContext {
-    platform::Dialogs& dialogs;
+    ui::Dialogs& dialogs;
     platform::Clock& clock;
     const platform::Paths& paths;
 };
@@ -58,11 +58,11 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context);
 
 // The index of the first encoder whose MIME type is exactly mimeType, its id in
 // classId; -1 when there is none.
-int FindEncoderForMime(std::string_view mimeType, platform::EncoderId& classId);
+int FindEncoderForMime(std::string_view mimeType, imaging::EncoderId& classId);
 
 // What the window's controls show when its save button is pressed.
 struct SaveRequest {
-    const platform::Bitmap* capturedImage = nullptr;  // null before the first capture
+    const imaging::Bitmap* capturedImage = nullptr;  // null before the first capture
     std::string formatText;                           // list 1024, e.g. "JPG"
     std::optional<std::string> sizeText;              // selected entry of list 1025; none: own size
     std::string qualityText;                          // list 1026, e.g. "100"

@@ -2,8 +2,8 @@
 
 namespace nimbo {
 
-using platform::Rect;
-using platform::Size;
+using imaging::Rect;
+using imaging::Size;
 
 Size IconLayoutSize(Size iconSize) {
     return {iconSize.width / 2 * 2, iconSize.height / 2 * 2};
@@ -29,7 +29,7 @@ Rect CenterTextBlock(const Rect& r0, Size measured) {
     return r1.Offset((r0.Width() - r1.Width()) / 2, (r0.Height() - r1.Height()) / 2);
 }
 
-Rect DrawButtonCaption(platform::Canvas& dc, const Rect& r0, std::string_view caption,
+Rect DrawButtonCaption(imaging::Canvas& dc, const Rect& r0, std::string_view caption,
                        bool disabled, const CaptionColors& colors, TextPainter& text) {
     const Size measured = text.Measure(caption, r0.Width(), TextFormat::WordBreakCentered);
     const Rect r1 = CenterTextBlock(r0, measured);

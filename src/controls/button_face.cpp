@@ -4,9 +4,9 @@
 
 namespace nimbo {
 
-using platform::Canvas;
-using platform::Color;
-using platform::Rect;
+using imaging::Canvas;
+using imaging::Color;
+using imaging::Rect;
 
 FaceColors ChooseFaceColors(const ButtonState& state) {
     FaceColors c{{255, 255, 255}, {226, 223, 214}, {252, 252, 251}, {236, 235, 230}, 2};

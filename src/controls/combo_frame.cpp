@@ -2,15 +2,15 @@
 
 namespace nimbo {
 
-using platform::Color;
-using platform::Rect;
+using imaging::Color;
+using imaging::Rect;
 
 FramePair ComboFramePair(ComboFrameState state, const ComboColors& colors) {
     if (state == ComboFrameState::Flat) return {colors.face, colors.face};
     return {colors.shadow, colors.highlight};
 }
 
-void DrawComboFrame(platform::Canvas& dc, const Rect& client, ComboFrameState state, Color topLeft,
+void DrawComboFrame(imaging::Canvas& dc, const Rect& client, ComboFrameState state, Color topLeft,
                     Color bottomRight, const ComboColors& colors, bool enabled, int thumbWidth) {
     Rect r = client;
     dc.Frame3d(r, topLeft, bottomRight);

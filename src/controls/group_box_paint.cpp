@@ -2,8 +2,8 @@
 
 namespace nimbo {
 
-using platform::Rect;
-using platform::Size;
+using imaging::Rect;
+using imaging::Size;
 
 TitleAlignment TitleAlignmentFromInt(int value) {
     if (value == 1) return TitleAlignment::Center;
@@ -28,7 +28,7 @@ Rect GroupBoxTitleRect(const Rect& r, Size text, bool banded, TitleAlignment ali
     return {left, top, left + cx, top + cy};
 }
 
-void PaintGroupBox(platform::Canvas& dc, const Rect& client, std::string_view title,
+void PaintGroupBox(imaging::Canvas& dc, const Rect& client, std::string_view title,
                    const GroupBoxLook& look, TextPainter& text) {
     const Rect r = client.Inflated(-1, -1);
     const auto [L, T, R, B] = r;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "controls/text_painter.h"
-#include "platform/canvas.h"
+#include "imaging/canvas.h"
 
 namespace nimbo {
 
@@ -15,21 +15,21 @@ enum class TitleAlignment { Left = 0, Center = 1, Right = 2 };
 TitleAlignment TitleAlignmentFromInt(int value);
 
 struct GroupBoxLook {
-    platform::Color frame;
-    platform::Color band;
-    platform::Color body;
-    platform::Color title;
+    imaging::Color frame;
+    imaging::Color band;
+    imaging::Color body;
+    imaging::Color title;
     bool banded = false;
     TitleAlignment alignment = TitleAlignment::Left;
 };
 
 // r is the client rectangle shrunk by one pixel; text is the title's extent.
-platform::Rect GroupBoxTitleRect(const platform::Rect& r, platform::Size text, bool banded,
+imaging::Rect GroupBoxTitleRect(const imaging::Rect& r, imaging::Size text, bool banded,
                                  TitleAlignment alignment);
 
 // title already carries its surrounding blanks; an empty title measures 0 x 0.
 // The font is whatever `text` measures and draws with.
-void PaintGroupBox(platform::Canvas& dc, const platform::Rect& client, std::string_view title,
+void PaintGroupBox(imaging::Canvas& dc, const imaging::Rect& client, std::string_view title,
                    const GroupBoxLook& look, TextPainter& text);
 
 }  // namespace nimbo

@@ -2,7 +2,7 @@
 
 namespace nimbo {
 
-COffscreenDC::COffscreenDC(platform::Canvas& target)
+COffscreenDC::COffscreenDC(imaging::Canvas& target)
     : Canvas(target.ClipBox().Width(), target.ClipBox().Height()),
       target_(target),
       region_(target.ClipBox()) {

@@ -3,22 +3,22 @@
 // built from many overlapping operations, and copies the finished picture to
 // the target in one block when it goes out of scope. It covers the target's
 // clip box and uses the target's logical coordinates.
-#include "platform/canvas.h"
+#include "imaging/canvas.h"
 
 namespace nimbo {
 
-class COffscreenDC : public platform::Canvas {
+class COffscreenDC : public imaging::Canvas {
 public:
-    explicit COffscreenDC(platform::Canvas& target);
+    explicit COffscreenDC(imaging::Canvas& target);
     ~COffscreenDC();
     COffscreenDC(const COffscreenDC&) = delete;
     COffscreenDC& operator=(const COffscreenDC&) = delete;
 
-    const platform::Rect& Region() const { return region_; }
+    const imaging::Rect& Region() const { return region_; }
 
 private:
-    platform::Canvas& target_;
-    platform::Rect region_;
+    imaging::Canvas& target_;
+    imaging::Rect region_;
 };
 
 }  // namespace nimbo

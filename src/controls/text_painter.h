@@ -4,7 +4,7 @@
 // implements these interfaces by drawing into the canvas's own memory.
 #include <string_view>
 
-#include "platform/canvas.h"
+#include "imaging/canvas.h"
 
 namespace nimbo {
 
@@ -20,9 +20,9 @@ public:
     virtual ~TextPainter() = default;
     // Size of the text block: wrapped into wrapWidth for WordBreakCentered,
     // one line (extent and font height) for SingleLineVCenterNoClip.
-    virtual platform::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) = 0;
-    virtual void Draw(platform::Canvas& canvas, const platform::Rect& rect, std::string_view utf8,
-                      platform::Color color, TextFormat format) = 0;
+    virtual imaging::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) = 0;
+    virtual void Draw(imaging::Canvas& canvas, const imaging::Rect& rect, std::string_view utf8,
+                      imaging::Color color, TextFormat format) = 0;
 };
 
 class IconPainter {
@@ -30,8 +30,8 @@ public:
     virtual ~IconPainter() = default;
     // Draws the icon at its own size with its top-left corner at `at`; a
     // disabled icon is drawn embossed in the highlight and shadow colours.
-    virtual void Draw(platform::Canvas& canvas, platform::Point at, bool disabled,
-                      platform::Color highlight, platform::Color shadow) = 0;
+    virtual void Draw(imaging::Canvas& canvas, imaging::Point at, bool disabled,
+                      imaging::Color highlight, imaging::Color shadow) = 0;
 };
 
 }  // namespace nimbo

@@ -3,6 +3,8 @@
 // fail too and are reported by name.
 #include "driver/usb_driver_package.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <system_error>
 
@@ -22,7 +24,7 @@ bool WriteWholeFile(const fs::path& path, std::span<const unsigned char> bytes) 
 }
 
 void WritePayloads(std::initializer_list<int> numbers, const platform::Paths& paths,
-                   PayloadBytesLookup lookup, platform::DriverPackage& package) {
+                   PayloadBytesLookup lookup, DriverPackage& package) {
     for (int number : numbers) {
         if (ExtractPayload(number, paths, lookup) == 1) continue;
         const payloads::PayloadInfo* row = payloads::FindPayload(number);
@@ -33,9 +35,9 @@ void WritePayloads(std::initializer_list<int> numbers, const platform::Paths& pa
 
 }  // namespace
 
-platform::DriverPackage WriteUsbDriverPackage(const platform::Paths& paths,
+DriverPackage WriteUsbDriverPackage(const platform::Paths& paths,
                                               PayloadBytesLookup lookup) {
-    platform::DriverPackage package;
+    DriverPackage package;
     package.folder = paths.driverDir;
     package.setupInfo = paths.driverDir / kSetupInfoFileName;
     package.udevRules = paths.driverDir / kUdevRulesFileName;
@@ -52,10 +54,74 @@ platform::DriverPackage WriteUsbDriverPackage(const platform::Paths& paths,
 }
 
 void InstallUsbDriverPackage(const platform::Paths& paths, platform::DriverStore& store,
-                             platform::Dialogs& dialogs, const std::string& appName,
+                             const ShowMessage& show, const std::string& appName,
                              PayloadBytesLookup lookup) {
-    const platform::DriverPackage package = WriteUsbDriverPackage(paths, lookup);
-    store.InstallPackage(package, dialogs, appName);
+    const DriverPackage package = WriteUsbDriverPackage(paths, lookup);
+    if (!store.HasStore()) {
+        show(UdevRuleMessage(package), appName);
+        return;
+    }
+    show(kUnsignedDriverNotice, kUnsignedDriverNoticeCaption);
+    const std::uint32_t error = store.Install(package.setupInfo);
+    show(error == 0 ? std::string(kDriverInstalledMessage) : DriverStoreErrorText(error), appName);
+}
+
+std::string DriverStoreErrorText(std::uint32_t lastError) {
+    char text[32];
+    std::snprintf(text, sizeof text, "错误代码 %d", static_cast<std::int32_t>(lastError));
+    return text;
+}
+
+namespace {
+
+// Quotes a path for a POSIX shell only when it needs it, so the usual command
+// stays easy to read and a folder with blanks, quotes or $ still copies right.
+std::string QuoteForShell(const std::string& text) {
+    const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '/' || c == '.' || c == '_' || c == '-' || c == '+' || c == ',' ||
+               static_cast<unsigned char>(c) >= 0x80;
+    });
+    if (plain) return text;
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+bool RulesWritten(const DriverPackage& package) {
+    const std::string name = package.udevRules.filename().string();
+    return std::find(package.failed.begin(), package.failed.end(), name) == package.failed.end();
+}
+
+}  // namespace
+
+std::string UdevRuleMessage(const DriverPackage& package) {
+    const std::string folder = package.folder.string();
+    std::string text;
+    if (package.Complete()) {
+        text = "USB驱动文件已经释放到 " + folder + " 文件夹中。\n\n";
+    } else {
+        text = "USB驱动文件没有全部写入 " + folder + " 文件夹，以下文件写入失败：\n";
+        for (const auto& name : package.failed) text += "    " + name + "\n";
+        text += "请检查该文件夹的写入权限和磁盘空间，然后再次单击“安装USB驱动”。\n\n";
+    }
+    if (RulesWritten(package)) {
+        text +=
+            "Linux不需要另外安装驱动，只需允许当前用户访问手机的USB设备。"
+            "请在终端中运行下面的命令安装设备规则文件 " +
+            package.udevRules.filename().string() + "：\n\n" + "sudo cp " +
+            QuoteForShell(package.udevRules.string()) +
+            " /etc/udev/rules.d/ && sudo udevadm control --reload-rules\n\n"
+            "然后重新插拔手机。";
+    }
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
 }
 
 }  // namespace nimbo

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/adb_commands.h"
+#include "adbtool/adb_commands.h"
 #include "install/classify_install_output.h"
 #include "platform/paths.h"
 #include "templates/control_ids.h"
@@ -43,7 +43,7 @@ void StartCounted(std::function<void()> work) {
     }
 }
 
-InstallEnd RunInstall(const std::shared_ptr<platform::DialogItems>& items,
+InstallEnd RunInstall(const std::shared_ptr<ui::DialogItems>& items,
                       const CommandRunner& runner, const std::string& apkPath) {
     const RunOutcome outcome =
         runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(items));
@@ -52,13 +52,13 @@ InstallEnd RunInstall(const std::shared_ptr<platform::DialogItems>& items,
 
 }  // namespace
 
-std::optional<std::string> ChooseApkFilePath(platform::Dialogs& dialogs) {
+std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs) {
     auto chosen = dialogs.OpenFile(kChooseApkTitle, {{kApkFilterText, kApkFilterPattern}}, true);
     if (!chosen || !platform::PathFileExists(*chosen)) return std::nullopt;
     return chosen;
 }
 
-OutputSink InstallStatusSink(std::shared_ptr<platform::DialogItems> items) {
+OutputSink InstallStatusSink(std::shared_ptr<ui::DialogItems> items) {
     return [items = std::move(items)](OutputChunk piece) {
         if (auto message = ClassifyInstallOutput(piece)) {
             items->SetDlgItemText(ids::kInstallStatus, *message);
@@ -66,7 +66,7 @@ OutputSink InstallStatusSink(std::shared_ptr<platform::DialogItems> items) {
     };
 }
 
-InstallEnd ApkInstallWorker(const std::shared_ptr<platform::DialogItems>& items,
+InstallEnd ApkInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
                             const CommandRunner& runner) {
     // Read now, not at the click: the field may have changed since.
     const std::string path = items->GetDlgItemText(ids::kApkPathEdit);
@@ -81,18 +81,18 @@ InstallEnd ApkInstallWorker(const std::shared_ptr<platform::DialogItems>& items,
     return RunInstall(items, runner, path);
 }
 
-InstallEnd CompanionInstallWorker(const std::shared_ptr<platform::DialogItems>& items,
+InstallEnd CompanionInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
                                   const CommandRunner& runner,
                                   const std::filesystem::path& systemDir) {
     return RunInstall(items, runner, (systemDir / kCompanionFileName).string());
 }
 
-void LaunchApkInstallWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchApkInstallWorker(std::shared_ptr<ui::DialogItems> items,
                             const CommandRunner& runner) {
     StartCounted([items = std::move(items), &runner] { ApkInstallWorker(items, runner); });
 }
 
-void LaunchCompanionInstallWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchCompanionInstallWorker(std::shared_ptr<ui::DialogItems> items,
                                   const CommandRunner& runner, std::filesystem::path systemDir) {
     StartCounted([items = std::move(items), &runner, systemDir = std::move(systemDir)] {
         CompanionInstallWorker(items, runner, systemDir);

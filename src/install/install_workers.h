@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "app/command_runner.h"
-#include "platform/dialog_items.h"
-#include "platform/dialogs.h"
+#include "adbtool/command_runner.h"
+#include "ui/dialog_items.h"
+#include "ui/dialogs.h"
 
 namespace nimbo {
 
@@ -30,11 +30,11 @@ inline constexpr const char* kCompanionFileName = "quillet.apk";
 
 // Shows the file-open dialog; the path to put into 1001, or nullopt when the
 // user cancelled or the chosen path does not exist (1001 stays as it was).
-std::optional<std::string> ChooseApkFilePath(platform::Dialogs& dialogs);
+std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs);
 
 // Judges each piece of install output and writes the verdict into 1008; a
 // piece without a verdict leaves 1008 alone.
-OutputSink InstallStatusSink(std::shared_ptr<platform::DialogItems> items);
+OutputSink InstallStatusSink(std::shared_ptr<ui::DialogItems> items);
 
 // How a worker ended, for tests; the user learns it from 1008 alone.
 enum class InstallEnd {
@@ -46,19 +46,19 @@ enum class InstallEnd {
 
 // Reads 1001, checks it and runs `adb install -r PATH` with its output judged
 // piece by piece. Blocks until adb's output ends.
-InstallEnd ApkInstallWorker(const std::shared_ptr<platform::DialogItems>& items,
+InstallEnd ApkInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
                             const CommandRunner& runner);
 // Installs systemDir/quillet.apk the same way. The file is not checked first:
 // if it is missing, adb's own complaint is judged like any other output.
-InstallEnd CompanionInstallWorker(const std::shared_ptr<platform::DialogItems>& items,
+InstallEnd CompanionInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
                                   const CommandRunner& runner,
                                   const std::filesystem::path& systemDir);
 
 // Start the worker on a detached thread and return at once. The runner must
 // outlive the worker (it lives as long as the program).
-void LaunchApkInstallWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchApkInstallWorker(std::shared_ptr<ui::DialogItems> items,
                             const CommandRunner& runner);
-void LaunchCompanionInstallWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchCompanionInstallWorker(std::shared_ptr<ui::DialogItems> items,
                                   const CommandRunner& runner, std::filesystem::path systemDir);
 
 // Install threads started by the Launch functions: how many still run and how

@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-#include "app/web_addresses.h"
+#include "adbtool/web_addresses.h"
 #include "packages/package_list_parser.h"
 #include "packages/package_worker_threads.h"
 #include "platform/paths.h"
@@ -81,7 +81,7 @@ struct RowView {
     std::string packageName;
 };
 
-RowView ReadRow(platform::DialogItems& items, PackageRows& rows, int row) {
+RowView ReadRow(ui::DialogItems& items, PackageRows& rows, int row) {
     RowView view;
     items.RunOnUiThread([&] {
         view.windowAlive = true;
@@ -116,8 +116,8 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
 }
 
 BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
-                           const std::shared_ptr<platform::DialogItems>& items,
-                           platform::Dialogs& dialogs, const CommandRunner& runner,
+                           const std::shared_ptr<ui::DialogItems>& items,
+                           ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell) {
     if (rows->SelectionMark() < 0) return BackupStart::NoSelectionMark;
     const std::optional<std::string> chosen = dialogs.ChooseFolder(ExportFolderPrompt());
@@ -137,7 +137,7 @@ BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
     return BackupStart::Started;
 }
 
-ExportEnd ExportWorker(const std::shared_ptr<platform::DialogItems>& items,
+ExportEnd ExportWorker(const std::shared_ptr<ui::DialogItems>& items,
                        const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder) {
     auto folderLost = [&] {
@@ -160,7 +160,7 @@ ExportEnd ExportWorker(const std::shared_ptr<platform::DialogItems>& items,
     return ExportEnd::Finished;
 }
 
-void LaunchExportWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchExportWorker(std::shared_ptr<ui::DialogItems> items,
                         std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
                         platform::ShellOpener& shell, std::string folder) {
     const uint64_t ticket = Turns().Take();
@@ -176,7 +176,7 @@ void LaunchExportWorker(std::shared_ptr<platform::DialogItems> items,
     if (!started) Turns().Done(ticket);
 }
 
-void RemoveSelected(PackageRows& rows, platform::Dialogs& dialogs, const std::string& caption) {
+void RemoveSelected(PackageRows& rows, ui::Dialogs& dialogs, const std::string& caption) {
     for (int row = 0; row < rows.Count(); ++row) {
         if (!rows.IsChecked(row)) continue;
         const int mark = rows.SelectionMark();

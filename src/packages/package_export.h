@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "app/adb_commands.h"
-#include "app/command_runner.h"
+#include "adbtool/adb_commands.h"
+#include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
-#include "platform/dialog_items.h"
-#include "platform/dialogs.h"
+#include "ui/dialog_items.h"
+#include "ui/dialogs.h"
 #include "platform/shell.h"
 
 namespace nimbo {
@@ -44,8 +44,8 @@ enum class BackupStart {
 
 // The export button, on the UI thread.
 BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
-                           const std::shared_ptr<platform::DialogItems>& items,
-                           platform::Dialogs& dialogs, const CommandRunner& runner,
+                           const std::shared_ptr<ui::DialogItems>& items,
+                           ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell);
 
 enum class ExportEnd {
@@ -57,18 +57,18 @@ enum class ExportEnd {
 
 // Pulls every checked row in list order, each to its end before the next
 // row is looked at; rows and check marks are read afresh for every row.
-ExportEnd ExportWorker(const std::shared_ptr<platform::DialogItems>& items,
+ExportEnd ExportWorker(const std::shared_ptr<ui::DialogItems>& items,
                        const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder);
 
 // Queues ExportWorker behind any export still running, on a detached thread
 // (see package_worker_threads.h). runner and shell must outlive it.
-void LaunchExportWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchExportWorker(std::shared_ptr<ui::DialogItems> items,
                         std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
                         platform::ShellOpener& shell, std::string folder);
 
 // The hidden removal button: one message box per checked row, each naming
 // the row at the selection mark; removes nothing.
-void RemoveSelected(PackageRows& rows, platform::Dialogs& dialogs, const std::string& caption);
+void RemoveSelected(PackageRows& rows, ui::Dialogs& dialogs, const std::string& caption);
 
 }  // namespace nimbo

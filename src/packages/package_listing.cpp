@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "app/adb_commands.h"
+#include "adbtool/adb_commands.h"
 #include "packages/package_list_parser.h"
 #include "packages/package_worker_threads.h"
 #include "templates/control_ids.h"
@@ -25,7 +25,7 @@ bool AddPackageRow(PackageRows& rows, std::string_view line) {
     return true;
 }
 
-int FillPackageList(PackageRows& rows, platform::DialogItems& items, std::string_view text) {
+int FillPackageList(PackageRows& rows, ui::DialogItems& items, std::string_view text) {
     // The parser hands the rows back top row first; inserting each at the top
     // means going through them from the bottom.
     const std::vector<PackageRow> parsed = ParsePackageList(text);
@@ -51,7 +51,7 @@ uint64_t BeginPackageListing(PackageRows& rows) {
     return ++latestListing;
 }
 
-ListingEnd PackageListWorker(const std::shared_ptr<platform::DialogItems>& items,
+ListingEnd PackageListWorker(const std::shared_ptr<ui::DialogItems>& items,
                              const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
                              uint64_t listing) {
     std::string output;
@@ -69,7 +69,7 @@ ListingEnd PackageListWorker(const std::shared_ptr<platform::DialogItems>& items
     return filled ? ListingEnd::Filled : ListingEnd::Superseded;
 }
 
-void LaunchPackageListWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchPackageListWorker(std::shared_ptr<ui::DialogItems> items,
                              std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
                              uint64_t listing) {
     StartPackageWorker([items = std::move(items), rows = std::move(rows), &runner, listing] {

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string_view>
 
-#include "app/command_runner.h"
+#include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
-#include "platform/dialog_items.h"
+#include "ui/dialog_items.h"
 
 namespace nimbo {
 
@@ -29,7 +29,7 @@ bool AddPackageRow(PackageRows& rows, std::string_view line);
 // Adds a row for every listed APK, each at the top, so the list ends in the
 // reverse order of the output; then writes the done text into 1019 whatever
 // the number of rows. Returns the number of rows added.
-int FillPackageList(PackageRows& rows, platform::DialogItems& items, std::string_view text);
+int FillPackageList(PackageRows& rows, ui::DialogItems& items, std::string_view text);
 // Sets or clears every check mark, last row first.
 void SetAllChecks(PackageRows& rows, bool checked);
 // The click notification for `row` (-1: no row): toggles the check mark only
@@ -47,11 +47,11 @@ enum class ListingEnd {
 };
 
 // Runs the listing and fills the list. Blocks until adb's output ends.
-ListingEnd PackageListWorker(const std::shared_ptr<platform::DialogItems>& items,
+ListingEnd PackageListWorker(const std::shared_ptr<ui::DialogItems>& items,
                              const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
                              uint64_t listing);
 // The same on a detached thread (see package_worker_threads.h).
-void LaunchPackageListWorker(std::shared_ptr<platform::DialogItems> items,
+void LaunchPackageListWorker(std::shared_ptr<ui::DialogItems> items,
                              std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
                              uint64_t listing);
 

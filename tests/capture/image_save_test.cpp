@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "capture/image_readers.h"
-#include "capture/octree_quantizer.h"
+#include "imaging/octree_quantizer.h"
 #include "capture/resolution_sizes.h"
 #include "capture/test_pictures.h"
 #include "support/test_paths.h"
@@ -14,17 +14,17 @@
 namespace nimbo {
 namespace {
 
-using platform::Bitmap;
-using platform::PixelFormat;
+using imaging::Bitmap;
+using imaging::PixelFormat;
 
-class ScriptedDialogs final : public platform::Dialogs {
+class ScriptedDialogs final : public ui::Dialogs {
 public:
     std::optional<std::string> OpenFile(const std::string&,
-                                        const std::vector<platform::FileFilter>&, bool) override {
+                                        const std::vector<ui::FileFilter>&, bool) override {
         return std::nullopt;
     }
     std::optional<std::string> SaveFile(const std::string&,
-                                        const std::vector<platform::FileFilter>& filters,
+                                        const std::vector<ui::FileFilter>& filters,
                                         int filterIndex, const std::string& defaultExtension,
                                         const std::string& initialName) override {
         ++calls;
@@ -35,13 +35,13 @@ public:
         return answer;
     }
     std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
-    platform::MessageBoxResult MessageBox(const std::string&, const std::string&) override {
-        return platform::MessageBoxResult::Ok;
+    ui::MessageBoxResult MessageBox(const std::string&, const std::string&) override {
+        return ui::MessageBoxResult::Ok;
     }
 
     std::optional<std::string> answer;
     int calls = 0;
-    std::vector<platform::FileFilter> lastFilters;
+    std::vector<ui::FileFilter> lastFilters;
     int lastFilterIndex = -1;
     std::string lastDefaultExtension = "unset", lastInitialName = "unset";
 };
@@ -105,11 +105,11 @@ TEST(ResolutionSizesTest, FiveEntriesTruncatedInTheirFixedOrder) {
 }
 
 TEST(ImageSaveLookupTest, EncodersAndFormatsAreFoundAsTheWindowNamesThem) {
-    platform::EncoderId id{};
+    imaging::EncoderId id{};
     EXPECT_EQ(FindEncoderForMime("image/png", id), 3);
-    EXPECT_EQ(id, platform::EncoderId::Png);
+    EXPECT_EQ(id, imaging::EncoderId::Png);
     EXPECT_EQ(FindEncoderForMime("image/jpeg", id), 1);
-    EXPECT_EQ(id, platform::EncoderId::Jpeg);
+    EXPECT_EQ(id, imaging::EncoderId::Jpeg);
     EXPECT_EQ(FindEncoderForMime("IMAGE/PNG", id), -1);  // MIME types are matched exactly
     EXPECT_EQ(FindEncoderForMime("image/tiff", id), -1);
 
@@ -190,7 +190,7 @@ TEST_F(ImageSaveTest, GifIsFullSizeWithTheQuantizersPalette) {
     EXPECT_EQ(gif->height, 480);
     EXPECT_LE(gif->paletteSize, 256);
     // Every pixel carries its palette colour from the quantiser.
-    const auto quantized = *OctreeQuantizer().Quantize(*picture_, 256);
+    const auto quantized = *imaging::OctreeQuantizer().Quantize(*picture_, 256);
     for (int y = 0; y < 480; ++y) {
         for (int x = 0; x < 320; ++x) {
             const auto c = quantized.Palette()[quantized.Row(y)[x]];

@@ -46,8 +46,8 @@ std::string Screen565(int width, int height, int seed = 0) {
     return block;
 }
 QRgb Widened(uint16_t w) {
-    return qRgb(platform::Widen5(w >> 11), platform::Widen6((w >> 5) & 63),
-                platform::Widen5(w & 31));
+    return qRgb(imaging::Widen5(w >> 11), imaging::Widen6((w >> 5) & 63),
+                imaging::Widen5(w & 31));
 }
 
 // Transport switch and service answered "OKAY", then the header.
@@ -152,10 +152,10 @@ TEST_F(ScreenshotWindowTest, SuccessfulCaptureFillsFieldsListAndPicture) {
     EXPECT_EQ(server.Received(), "001Bhost:transport:HT9CYP800123000cframebuffer:0");
 
     ASSERT_TRUE(w->CapturedImage().has_value());
-    const platform::Bitmap& image = *w->CapturedImage();
+    const imaging::Bitmap& image = *w->CapturedImage();
     EXPECT_EQ(image.Width(), 320);
     EXPECT_EQ(image.Height(), 480);
-    EXPECT_EQ(image.Format(), platform::PixelFormat::Rgb565);
+    EXPECT_EQ(image.Format(), imaging::PixelFormat::Rgb565);
     const std::string block = Screen565(320, 480);
     EXPECT_EQ(w->PixelBuffer(), std::vector<uint8_t>(block.begin(), block.end()));
     // An independent copy: the kept block can change without touching it.
@@ -342,7 +342,7 @@ TEST_F(ScreenshotWindowTest, NewerHeaderPixelsKeepTheirColours) {
     ASSERT_EQ(Text(*w, ids::kShotStatus), "成功完成");
     EXPECT_EQ(Text(*w, ids::kShotResolutionField), "4x2");
     ASSERT_TRUE(w->CapturedImage().has_value());
-    const platform::Bitmap& image = *w->CapturedImage();
+    const imaging::Bitmap& image = *w->CapturedImage();
     const QImage& drawing = w->PictureArea()->Drawing();
     for (uint32_t i = 0; i < width * height; ++i) {
         const int x = int(i % width), y = int(i / width);

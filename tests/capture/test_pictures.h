@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/imaging.h"
+#include "imaging/bitmap.h"
 
 namespace nimbo::test {
 
@@ -30,9 +30,9 @@ inline std::uint16_t Pack565(int r, int g, int b) {
     return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-inline void PutPixel(platform::Bitmap& bmp, int x, int y, int r, int g, int b) {
+inline void PutPixel(imaging::Bitmap& bmp, int x, int y, int r, int g, int b) {
     std::uint8_t* p = bmp.Row(y);
-    if (bmp.Format() == platform::PixelFormat::Rgb565) {
+    if (bmp.Format() == imaging::PixelFormat::Rgb565) {
         const std::uint16_t w = Pack565(r, g, b);
         p[2 * x] = static_cast<std::uint8_t>(w);
         p[2 * x + 1] = static_cast<std::uint8_t>(w >> 8);
@@ -43,7 +43,7 @@ inline void PutPixel(platform::Bitmap& bmp, int x, int y, int r, int g, int b) {
     }
 }
 
-inline void FillRect(platform::Bitmap& bmp, int x0, int y0, int w, int h, int r, int g, int b) {
+inline void FillRect(imaging::Bitmap& bmp, int x0, int y0, int w, int h, int r, int g, int b) {
     for (int y = std::max(0, y0); y < std::min(bmp.Height(), y0 + h); ++y) {
         for (int x = std::max(0, x0); x < std::min(bmp.Width(), x0 + w); ++x) {
             PutPixel(bmp, x, y, r, g, b);
@@ -56,9 +56,9 @@ inline int Clamp255(double v) {
 }
 
 // Soft gradients, a few blurred shapes and sensor-like noise.
-inline platform::Bitmap PhotoLike(int width, int height, std::uint64_t seed,
-                                  platform::PixelFormat format = platform::PixelFormat::Rgb565) {
-    auto bmp = *platform::Bitmap::Create(width, height, format);
+inline imaging::Bitmap PhotoLike(int width, int height, std::uint64_t seed,
+                                  imaging::PixelFormat format = imaging::PixelFormat::Rgb565) {
+    auto bmp = *imaging::Bitmap::Create(width, height, format);
     Rng rng(seed);
     const double fx = 0.004 + rng.Below(10) * 0.001, fy = 0.003 + rng.Below(10) * 0.001;
     struct Blob {
@@ -101,10 +101,10 @@ inline platform::Bitmap PhotoLike(int width, int height, std::uint64_t seed,
 
 // Status bar, title bar, list rows with icons and lines of "text", a picture
 // thumbnail and a navigation bar: mostly flat colour with sharp edges.
-inline platform::Bitmap ScreenshotLike(
+inline imaging::Bitmap ScreenshotLike(
     int width, int height, std::uint64_t seed,
-    platform::PixelFormat format = platform::PixelFormat::Rgb565) {
-    auto bmp = *platform::Bitmap::Create(width, height, format);
+    imaging::PixelFormat format = imaging::PixelFormat::Rgb565) {
+    auto bmp = *imaging::Bitmap::Create(width, height, format);
     Rng rng(seed);
     const int unit = std::max(8, width / 20);
     FillRect(bmp, 0, 0, width, height, 250, 250, 250);
@@ -148,17 +148,17 @@ inline platform::Bitmap ScreenshotLike(
     const int pw = width / 2, ph = height / 6;
     auto photo = PhotoLike(pw, ph, seed + 17, format);
     for (int y = 0; y < ph; ++y) {
-        std::copy(photo.Row(y), photo.Row(y) + pw * platform::BytesPerPixel(format),
-                  bmp.Row(height / 2 + y) + (width / 4) * platform::BytesPerPixel(format));
+        std::copy(photo.Row(y), photo.Row(y) + pw * imaging::BytesPerPixel(format),
+                  bmp.Row(height / 2 + y) + (width / 4) * imaging::BytesPerPixel(format));
     }
     FillRect(bmp, 0, height - unit * 2, width, unit * 2, 0, 0, 0);
     return bmp;
 }
 
 // Every pixel independent: the worst case for the tree.
-inline platform::Bitmap Noise(int width, int height, std::uint64_t seed,
-                              platform::PixelFormat format, int mask = 0xFF) {
-    auto bmp = *platform::Bitmap::Create(width, height, format);
+inline imaging::Bitmap Noise(int width, int height, std::uint64_t seed,
+                              imaging::PixelFormat format, int mask = 0xFF) {
+    auto bmp = *imaging::Bitmap::Create(width, height, format);
     Rng rng(seed);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

@@ -7,10 +7,10 @@
 namespace nimbo {
 namespace {
 
-using platform::Canvas;
-using platform::Color;
-using platform::Rect;
-using platform::Size;
+using imaging::Canvas;
+using imaging::Color;
+using imaging::Rect;
+using imaging::Size;
 using testing::FakeTextPainter;
 
 TEST(IconLayout, LaysOutAtTwiceTheHotSpot) {
@@ -24,7 +24,7 @@ TEST(IconLayout, IconLeftOfCaptionOrCentredWithoutOne) {
     const Rect item{0, 0, 80, 30};
     const Size icon16{16, 16};
     const ContentLayout withCaption = LayOutButtonContent(item, &icon16, true);
-    EXPECT_EQ(withCaption.iconTopLeft, (platform::Point{3, 7}));
+    EXPECT_EQ(withCaption.iconTopLeft, (imaging::Point{3, 7}));
     EXPECT_EQ(withCaption.captionRect, (Rect{19, 0, 80, 30}));
 
     const Size icon15 = IconLayoutSize({15, 15});
@@ -32,7 +32,7 @@ TEST(IconLayout, IconLeftOfCaptionOrCentredWithoutOne) {
     EXPECT_EQ(LayOutButtonContent(item, &icon15, true).iconTopLeft.y, 8);
 
     const ContentLayout alone = LayOutButtonContent(item, &icon16, false);
-    EXPECT_EQ(alone.iconTopLeft, (platform::Point{32, 7}));
+    EXPECT_EQ(alone.iconTopLeft, (imaging::Point{32, 7}));
 
     const ContentLayout noIcon = LayOutButtonContent(item, nullptr, true);
     EXPECT_EQ(noIcon.captionRect, item);
@@ -40,7 +40,7 @@ TEST(IconLayout, IconLeftOfCaptionOrCentredWithoutOne) {
     // An icon larger than the button starts above/left of it (halves truncate).
     const Size big{24, 24};
     EXPECT_EQ(LayOutButtonContent({0, 0, 10, 11}, &big, false).iconTopLeft,
-              (platform::Point{-7, -6}));
+              (imaging::Point{-7, -6}));
 }
 
 TEST(Caption, CentredBlockInTheCaptionRectangle) {

@@ -4,17 +4,17 @@
 
 #include "controls/combo_completion.h"
 
-namespace nimbo::platform {
+namespace nimbo::imaging {
 void PrintTo(const Color& c, std::ostream* os) {
     *os << "(" << int{c.r} << ", " << int{c.g} << ", " << int{c.b} << ")";
 }
-}  // namespace nimbo::platform
+}  // namespace nimbo::imaging
 
 namespace nimbo {
 namespace {
 
-using platform::Canvas;
-using platform::Color;
+using imaging::Canvas;
+using imaging::Color;
 
 const ComboColors kColors{{255, 255, 255}, {128, 128, 128}, {200, 200, 200}};
 constexpr int W = 60;

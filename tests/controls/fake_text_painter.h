@@ -10,9 +10,9 @@
 namespace nimbo::testing {
 
 struct DrawnText {
-    platform::Rect rect;
+    imaging::Rect rect;
     std::string text;
-    platform::Color color;
+    imaging::Color color;
     TextFormat format;
 };
 
@@ -27,7 +27,7 @@ public:
         return n;
     }
 
-    platform::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) override {
+    imaging::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) override {
         const int chars = CodePoints(utf8);
         if (format == TextFormat::SingleLineVCenterNoClip || wrapWidth <= 0) {
             return {chars * kCellWidth, kCellHeight};
@@ -37,8 +37,8 @@ public:
         return {std::min(chars, perLine) * kCellWidth, lines * kCellHeight};
     }
 
-    void Draw(platform::Canvas& canvas, const platform::Rect& rect, std::string_view utf8,
-              platform::Color color, TextFormat format) override {
+    void Draw(imaging::Canvas& canvas, const imaging::Rect& rect, std::string_view utf8,
+              imaging::Color color, TextFormat format) override {
         drawn.push_back({rect, std::string(utf8), color, format});
         int y = rect.top;
         if (format == TextFormat::SingleLineVCenterNoClip) {

@@ -4,18 +4,18 @@
 
 #include "fake_text_painter.h"
 
-namespace nimbo::platform {
+namespace nimbo::imaging {
 void PrintTo(const Color& c, std::ostream* os) {
     *os << "(" << int{c.r} << ", " << int{c.g} << ", " << int{c.b} << ")";
 }
-}  // namespace nimbo::platform
+}  // namespace nimbo::imaging
 
 namespace nimbo {
 namespace {
 
-using platform::Canvas;
-using platform::Color;
-using platform::Rect;
+using imaging::Canvas;
+using imaging::Color;
+using imaging::Rect;
 using testing::FakeTextPainter;
 
 constexpr Color kFrame{128, 128, 128};

@@ -8,7 +8,7 @@
 #include "capture/gui/screenshot_dialog.h"
 #include "controls/gui/gradient_button.h"
 #include "help/gui/help_dialog.h"
-#include "platform/ui/dialog.h"
+#include "ui/qt/dialog.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/dialog_template.h"
 #include "widget_events.h"

@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "driver/usb_driver_package.h"
-#include "platform/ui/qt_dialogs.h"
+#include "ui/qt/qt_dialogs.h"
 #include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"

@@ -16,6 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+ShowMessage ShowIn(test::ScriptedDialogs& dialogs) {
+    return [&dialogs](const std::string& text, const std::string& caption) {
+        dialogs.MessageBox(text, caption);
+    };
+}
+
 std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -65,7 +71,7 @@ protected:
 };
 
 TEST_F(DriverPackageTest, EveryFileLandsWithItsExactBytesAndAgainIdentically) {
-    platform::DriverPackage first = WriteUsbDriverPackage(paths_);
+    DriverPackage first = WriteUsbDriverPackage(paths_);
     EXPECT_TRUE(first.Complete());
     EXPECT_EQ(first.folder, paths_.driverDir);
     EXPECT_EQ(first.setupInfo, paths_.driverDir / "android_winusb.inf");
@@ -100,14 +106,14 @@ TEST_F(DriverPackageTest, UnwritableHomeListsEveryFileAndStillTellsTheUser) {
     // A file where the home folder should be defeats even root.
     std::ofstream(root_.path() / "home") << "not a folder";
     UseHome(root_.path() / "home");
-    platform::DriverPackage package = WriteUsbDriverPackage(paths_);
+    DriverPackage package = WriteUsbDriverPackage(paths_);
     EXPECT_EQ(package.failed,
               (std::vector<std::string>{
                   "android_winusb.inf", "androidwinusb86.cat", "i386/WdfCoInstaller01007.dll",
                   "i386/WinUSBCoInstaller.dll", "i386/WUDFUpdate_01007.dll", "51-android.rules"}));
 
     auto store = platform::MakeDriverStore();
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     auto boxes = dialogs_.MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Nimbo");
@@ -126,14 +132,14 @@ TEST_F(DriverPackageTest, MissingRuleBytesAreReportedButTheRestIsWritten) {
         return id == kUdevRulesResourceId ? std::span<const unsigned char>()
                                           : payloads::FindPayloadBytes(id);
     };
-    platform::DriverPackage package = WriteUsbDriverPackage(paths_, withoutRule);
+    DriverPackage package = WriteUsbDriverPackage(paths_, withoutRule);
     EXPECT_EQ(package.failed, std::vector<std::string>{"51-android.rules"});
     EXPECT_EQ(ReadFile(paths_.driverI386Dir / "WUDFUpdate_01007.dll"), Bytes(160));
 }
 
 TEST_F(DriverPackageTest, LinuxNoticeSaysWhereTheFilesAreAndHowToInstallTheRule) {
     auto store = platform::MakeDriverStore();
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     auto boxes = dialogs_.MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Nimbo");
@@ -154,7 +160,7 @@ TEST_F(DriverPackageTest, RuleCommandQuotesAHomeFolderThatAShellWouldSplit) {
     const fs::path home = root_.path() / "王 小明's $HOME";
     fs::create_directories(home);
     UseHome(home);
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     ASSERT_EQ(dialogs_.MessageBoxes().size(), 1u);
     const std::string text = dialogs_.MessageBoxes()[0].text;
     const std::string quoted =
@@ -169,11 +175,11 @@ TEST_F(DriverPackageTest, StoreShowsTheNoticeThenSuccessOrTheSignedErrorCode) {
         handed.push_back(inf);
         return answer;
     });
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     answer = 0xE000020Bu;  // a setup error: top bit set
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     answer = 5;
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
 
     const std::string inf = (paths_.driverDir / "android_winusb.inf").string();
     EXPECT_EQ(handed, (std::vector<std::string>{inf, inf, inf}));
@@ -197,7 +203,7 @@ TEST_F(DriverPackageTest, StoreNoticeComesEvenWhenNothingCouldBeWritten) {
     std::ofstream(root_.path() / "home") << "not a folder";
     UseHome(root_.path() / "home");
     auto store = platform::MakeOemInfDriverStore([](const std::string&) { return 2u; });
-    InstallUsbDriverPackage(paths_, *store, dialogs_, "Nimbo");
+    InstallUsbDriverPackage(paths_, *store, ShowIn(dialogs_), "Nimbo");
     auto boxes = dialogs_.MessageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].title, "提示");

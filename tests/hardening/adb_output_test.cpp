@@ -10,8 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "app/adb_commands.h"
-#include "app/command_runner.h"
+#include "adbtool/adb_commands.h"
+#include "adbtool/command_runner.h"
 #include "install/classify_install_output.h"
 #include "install/install_workers.h"
 #include "packages/package_list_parser.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/web_addresses.h"
+#include "adbtool/web_addresses.h"
 #include "controls/gui/gradient_button.h"
 #include "help/gui/help_dialog.h"
 #include "support/fakes.h"

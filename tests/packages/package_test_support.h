@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_runner.h"
+#include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
 #include "packages/package_worker_threads.h"
-#include "platform/dialog_items.h"
+#include "ui/dialog_items.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
 #include "support/worker_stand_ins.h"

@@ -10,7 +10,7 @@ std::optional<std::string> ScriptedDialogs::Take(std::deque<std::optional<std::s
 }
 
 std::optional<std::string> ScriptedDialogs::OpenFile(const std::string& title,
-                                                     const std::vector<platform::FileFilter>& filters,
+                                                     const std::vector<ui::FileFilter>& filters,
                                                      bool mustExist) {
     Shown s;
     s.kind = "open";
@@ -22,7 +22,7 @@ std::optional<std::string> ScriptedDialogs::OpenFile(const std::string& title,
 }
 
 std::optional<std::string> ScriptedDialogs::SaveFile(const std::string& title,
-                                                     const std::vector<platform::FileFilter>& filters,
+                                                     const std::vector<ui::FileFilter>& filters,
                                                      int filterIndex,
                                                      const std::string& defaultExtension,
                                                      const std::string& initialName) {
@@ -45,14 +45,14 @@ std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string& prom
     return Take(folderAnswers);
 }
 
-platform::MessageBoxResult ScriptedDialogs::MessageBox(const std::string& text,
+ui::MessageBoxResult ScriptedDialogs::MessageBox(const std::string& text,
                                                        const std::string& caption) {
     Shown s;
     s.kind = "message";
     s.title = caption;
     s.text = text;
     shown.push_back(s);
-    return platform::MessageBoxResult::Ok;
+    return ui::MessageBoxResult::Ok;
 }
 
 std::vector<ScriptedDialogs::Shown> ScriptedDialogs::MessageBoxes() const {

@@ -8,19 +8,19 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "platform/shell.h"
 
 namespace nimbo::test {
 
-class ScriptedDialogs final : public platform::Dialogs {
+class ScriptedDialogs final : public ui::Dialogs {
 public:
     // The next answers, taken in order; an empty queue answers "cancelled".
     std::deque<std::optional<std::string>> openFileAnswers, saveFileAnswers, folderAnswers;
 
     struct Shown {
         std::string kind, title, text;
-        std::vector<platform::FileFilter> filters;
+        std::vector<ui::FileFilter> filters;
         int filterIndex = 0;
         std::string defaultExtension, initialName;
         bool mustExist = false;
@@ -28,14 +28,14 @@ public:
     std::vector<Shown> shown;  // every dialog asked for, in order
 
     std::optional<std::string> OpenFile(const std::string& title,
-                                        const std::vector<platform::FileFilter>& filters,
+                                        const std::vector<ui::FileFilter>& filters,
                                         bool mustExist) override;
     std::optional<std::string> SaveFile(const std::string& title,
-                                        const std::vector<platform::FileFilter>& filters,
+                                        const std::vector<ui::FileFilter>& filters,
                                         int filterIndex, const std::string& defaultExtension,
                                         const std::string& initialName) override;
     std::optional<std::string> ChooseFolder(const std::string& prompt) override;
-    platform::MessageBoxResult MessageBox(const std::string& text,
+    ui::MessageBoxResult MessageBox(const std::string& text,
                                           const std::string& caption) override;
 
     std::vector<Shown> MessageBoxes() const;

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dialog_items.h"
+#include "ui/dialog_items.h"
 #include "platform/process.h"
 #include "support/test_paths.h"
 
@@ -22,7 +22,7 @@ namespace nimbo::test {
 
 // Control texts by id with every write kept; "UI thread" calls are serialised
 // by one lock and skipped once the window is marked gone.
-class RecordingItems final : public platform::DialogItems {
+class RecordingItems final : public ui::DialogItems {
 public:
     void SetDlgItemText(int id, const std::string& text) override {
         RunOnUiThread([&] {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_context.h"
+#include "adbtool/app_context.h"
 #include "app/gui/main_dialog.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"

@@ -1,7 +1,7 @@
 #include "app/gui/installer_app.h"
 
 #include "app/gui/main_dialog.h"
-#include "platform/ui/qt_dialogs.h"
+#include "ui/qt/qt_dialogs.h"
 
 namespace nimbo {
 

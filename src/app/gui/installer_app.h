@@ -3,7 +3,7 @@
 // window modally and ends the program when it closes.
 #include <memory>
 
-#include "app/app_context.h"
+#include "adbtool/app_context.h"
 
 namespace nimbo {
 
@@ -18,7 +18,7 @@ public:
 private:
     std::unique_ptr<platform::ProcessLauncher> launcher_;
     std::unique_ptr<platform::ShellOpener> shell_;
-    std::unique_ptr<platform::Dialogs> dialogs_;
+    std::unique_ptr<ui::Dialogs> dialogs_;
     std::unique_ptr<platform::Clock> clock_;
     std::unique_ptr<CommandRunner> runner_;
     AppContext context_;

@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "app/adb_commands.h"
-#include "app/command_runner.h"
-#include "app/payloads.h"
-#include "app/web_addresses.h"
+#include "adbtool/adb_commands.h"
+#include "adbtool/command_runner.h"
+#include "adbtool/payloads.h"
+#include "adbtool/web_addresses.h"
 #include "controls/gui/gradient_button.h"
 #include "controls/gui/xp_group_box.h"
 #include "icons/icons.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "app/app_context.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/list_view.h"
+#include "adbtool/app_context.h"
+#include "ui/qt/dialog.h"
+#include "ui/qt/list_view.h"
 
 class CGradientButton;
 class CXPGroupBox;
@@ -23,7 +23,7 @@ public:
 
     AppContext& Context() { return context_; }
     // Text access by id for workers; stays safe after the window is gone.
-    std::shared_ptr<platform::DialogItems> Items() const { return Link(); }
+    std::shared_ptr<ui::DialogItems> Items() const { return Link(); }
     ui::ListView* PackageList() const { return packageList_; }
     ui::ListView* DeviceList() const { return deviceList_; }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }

@@ -2,7 +2,7 @@
 #include <QCoreApplication>
 
 #include "app/gui/main_dialog.h"
-#include "app/web_addresses.h"
+#include "adbtool/web_addresses.h"
 #include "driver/usb_driver_package.h"
 #include "help/gui/help_dialog.h"
 #include "platform/driver_store.h"
@@ -25,7 +25,12 @@ void OpenAddress(platform::ShellOpener* shell, const char* address) {
 
 void MainDialog::InstallUsbDriver() {
     const std::unique_ptr<platform::DriverStore> store = platform::MakeDriverStore();
-    InstallUsbDriverPackage(context_.paths, *store, *context_.dialogs, ApplicationName());
+    InstallUsbDriverPackage(
+        context_.paths, *store,
+        [this](const std::string& text, const std::string& caption) {
+            context_.dialogs->MessageBox(text, caption);
+        },
+        ApplicationName());
 }
 
 void MainDialog::OnHelp() {

@@ -9,16 +9,16 @@
 namespace nimbo {
 namespace {
 
-using platform::Bitmap;
-using platform::PixelFormat;
+using imaging::Bitmap;
+using imaging::PixelFormat;
 
 // Every RGB565 word as an opaque 32-bit pixel, built once.
 const std::array<QRgb, 65536>& Rgb565Table() {
     static const auto table = [] {
         std::array<QRgb, 65536> t{};
         for (unsigned v = 0; v < t.size(); ++v) {
-            t[v] = qRgb(platform::Widen5(v >> 11), platform::Widen6((v >> 5) & 0x3F),
-                        platform::Widen5(v & 0x1F));
+            t[v] = qRgb(imaging::Widen5(v >> 11), imaging::Widen6((v >> 5) & 0x3F),
+                        imaging::Widen5(v & 0x1F));
         }
         return t;
     }();

@@ -8,18 +8,18 @@
 #include <optional>
 
 #include "capture/capture_framebuffer.h"
-#include "platform/imaging.h"
+#include "imaging/bitmap.h"
 
 namespace nimbo {
 
 // The picture that the window keeps for saving: an independent copy of the
 // received block, RGB565 as the device sent it, or 24-bit colour for the
 // newer headers. Nothing when the capture holds no picture or the copy fails.
-std::optional<platform::Bitmap> BuildCapturedImage(const FramebufferCapture& capture);
+std::optional<imaging::Bitmap> BuildCapturedImage(const FramebufferCapture& capture);
 // The same into an existing picture of the capture's size and pixel format (a
 // series of screenshots of one phone reuses its memory); false when `image`
 // does not fit or the capture holds no picture, leaving `image` untouched.
-bool CopyCaptureInto(const FramebufferCapture& capture, platform::Bitmap& image);
+bool CopyCaptureInto(const FramebufferCapture& capture, imaging::Bitmap& image);
 
 // The part of a capture that an area of `visible` pixels shows when the
 // picture is placed at its top-left corner; 5- and 6-bit channels are widened

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "adblink/adb_host_connection.h"
-#include "app/app_context.h"
+#include "adbtool/app_context.h"
 #include "capture/capture_framebuffer.h"
-#include "platform/imaging.h"
-#include "platform/ui/dialog.h"
+#include "imaging/bitmap.h"
+#include "ui/qt/dialog.h"
 
 class CCJFlatComboBox;
 class CGradientButton;
@@ -50,7 +50,7 @@ public:
 
     const std::string& DeviceSerial() const { return deviceSerial_; }
     const std::vector<uint8_t>& PixelBuffer() const { return pixelBuffer_; }
-    const std::optional<platform::Bitmap>& CapturedImage() const { return capturedImage_; }
+    const std::optional<imaging::Bitmap>& CapturedImage() const { return capturedImage_; }
     CapturePictureArea* PictureArea() const { return pictureArea_; }
 
 protected:
@@ -65,7 +65,7 @@ private:
     const std::string deviceSerial_;
     std::function<AdbEndpoint()> endpoint_;
     std::vector<uint8_t> pixelBuffer_;
-    std::optional<platform::Bitmap> capturedImage_;
+    std::optional<imaging::Bitmap> capturedImage_;
 
     // Attached in this order when the controls are created.
     CapturePictureArea* pictureArea_ = nullptr;  // 1034

@@ -21,7 +21,7 @@ using nimbo::EditCompletion;
 using nimbo::FramePair;
 using nimbo::SystemColors;
 using nimbo::SystemColorsFrom;
-namespace platform = nimbo::platform;
+namespace imaging = nimbo::imaging;
 
 namespace {
 
@@ -276,7 +276,7 @@ void CCJFlatComboBox::paintEvent(QPaintEvent*) {
         state = (CursorInside() || hasFocus_) ? ComboFrameState::Hot : ComboFrameState::Flat;
     }
     paintedState_ = state;
-    platform::Canvas canvas(width(), height(), platform::Canvas::kTransparent);
+    imaging::Canvas canvas(width(), height(), imaging::Canvas::kTransparent);
     const FramePair pair = ComboFramePair(state, colors_);
     DrawComboFrame(canvas, {0, 0, width(), height()}, state, pair.topLeft, pair.bottomRight,
                    colors_, isEnabled(), ThumbWidth());

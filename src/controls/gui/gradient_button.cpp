@@ -1,10 +1,10 @@
 #include "controls/gui/gradient_button.h"
 
 using nimbo::DrawGradientFace;
-namespace platform = nimbo::platform;
+namespace imaging = nimbo::imaging;
 
-int CGradientButton::DrawBackground(platform::Canvas& dc, const platform::Rect& rect) {
+int CGradientButton::DrawBackground(imaging::Canvas& dc, const imaging::Rect& rect) {
     DrawGradientFace(dc, rect, CurrentState(),
-                     [this](platform::Canvas& off) { PaintParentSnapshot(off); });
+                     [this](imaging::Canvas& off) { PaintParentSnapshot(off); });
     return 0;
 }

@@ -9,7 +9,7 @@ public:
     explicit CGradientButton(QWidget* parent = nullptr) : CSmartButton(parent) {}
 
 protected:
-    int DrawBackground(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect) override;
+    int DrawBackground(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& rect) override;
     // The border is part of the face.
-    int DrawBorder(nimbo::platform::Canvas&, const nimbo::platform::Rect&) override { return 0; }
+    int DrawBorder(nimbo::imaging::Canvas&, const nimbo::imaging::Rect&) override { return 0; }
 };

@@ -5,9 +5,9 @@
 
 namespace nimbo {
 
-using platform::Canvas;
-using platform::Color;
-using platform::Rect;
+using imaging::Canvas;
+using imaging::Color;
+using imaging::Rect;
 
 QImage CanvasImage(Canvas& canvas) {
     return QImage(reinterpret_cast<uchar*>(canvas.Bits()), canvas.Width(), canvas.Height(),
@@ -60,7 +60,7 @@ private:
 
 }  // namespace
 
-platform::Size QtTextPainter::Measure(std::string_view utf8, int wrapWidth, TextFormat format) {
+imaging::Size QtTextPainter::Measure(std::string_view utf8, int wrapWidth, TextFormat format) {
     const QFontMetrics fm(font_);
     const QString text = Text(utf8);
     if (format == TextFormat::SingleLineVCenterNoClip) {
@@ -103,7 +103,7 @@ QImage Silhouette(const QImage& icon, Color color) {
 
 }  // namespace
 
-void QtIconPainter::Draw(Canvas& canvas, platform::Point at, bool disabled, Color highlight,
+void QtIconPainter::Draw(Canvas& canvas, imaging::Point at, bool disabled, Color highlight,
                          Color shadow) {
     if (icon_.isNull() || canvas.Width() == 0 || canvas.Height() == 0) return;
     CanvasPainter p(canvas);

@@ -9,16 +9,16 @@
 
 #include "controls/system_colors.h"
 #include "controls/text_painter.h"
-#include "platform/canvas.h"
+#include "imaging/canvas.h"
 
 namespace nimbo {
 
 // An image over the canvas's pixels (no copy); valid while the canvas lives
 // and is not resized.
-QImage CanvasImage(platform::Canvas& canvas);
+QImage CanvasImage(imaging::Canvas& canvas);
 
-platform::Color ToColor(const QColor& c);
-QColor ToQColor(platform::Color c);
+imaging::Color ToColor(const QColor& c);
+QColor ToQColor(imaging::Color c);
 
 // Button face is the window colour (what dialogs are filled with), shadow and
 // highlight are the palette's dark and light 3-D colours.
@@ -27,9 +27,9 @@ SystemColors SystemColorsFrom(const QPalette& palette);
 class QtTextPainter : public TextPainter {
 public:
     explicit QtTextPainter(const QFont& font) : font_(font) {}
-    platform::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) override;
-    void Draw(platform::Canvas& canvas, const platform::Rect& rect, std::string_view utf8,
-              platform::Color color, TextFormat format) override;
+    imaging::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) override;
+    void Draw(imaging::Canvas& canvas, const imaging::Rect& rect, std::string_view utf8,
+              imaging::Color color, TextFormat format) override;
 
 private:
     QFont font_;
@@ -38,8 +38,8 @@ private:
 class QtIconPainter : public IconPainter {
 public:
     explicit QtIconPainter(const QPixmap& icon) : icon_(icon) {}
-    void Draw(platform::Canvas& canvas, platform::Point at, bool disabled,
-              platform::Color highlight, platform::Color shadow) override;
+    void Draw(imaging::Canvas& canvas, imaging::Point at, bool disabled,
+              imaging::Color highlight, imaging::Color shadow) override;
 
 private:
     QPixmap icon_;

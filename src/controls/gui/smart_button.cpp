@@ -18,10 +18,10 @@ using nimbo::QtIconPainter;
 using nimbo::QtTextPainter;
 using nimbo::SystemColors;
 using nimbo::SystemColorsFrom;
-namespace platform = nimbo::platform;
+namespace imaging = nimbo::imaging;
 
-using platform::Canvas;
-using platform::Rect;
+using imaging::Canvas;
+using imaging::Rect;
 
 CSmartButton::CSmartButton(QWidget* parent) : QAbstractButton(parent) {
     colors_ = SystemColorsFrom(palette());
@@ -42,7 +42,7 @@ int CSmartButton::SetIconHandle(const QPixmap& icon) {
     icon_ = icon;
     iconLayout_ = QSize();
     if (!icon_.isNull()) {
-        const platform::Size layout = IconLayoutSize({icon_.width(), icon_.height()});
+        const imaging::Size layout = IconLayoutSize({icon_.width(), icon_.height()});
         iconLayout_ = QSize(layout.width, layout.height);
     }
     update();
@@ -103,7 +103,7 @@ void CSmartButton::DrawItem(Canvas& dc, const Rect& item, unsigned itemState) {
     if (pressed_ || hot_) DrawBorder(dc, rc);
 
     const std::string caption = text().toStdString();
-    const platform::Size layout{iconLayout_.width(), iconLayout_.height()};
+    const imaging::Size layout{iconLayout_.width(), iconLayout_.height()};
     const ContentLayout place =
         LayOutButtonContent(item, icon_.isNull() ? nullptr : &layout, !caption.empty());
     // Emboss colours are the system's at the time of painting.
@@ -113,7 +113,7 @@ void CSmartButton::DrawItem(Canvas& dc, const Rect& item, unsigned itemState) {
                                   now.buttonShadow);
     }
     if (!caption.empty()) {
-        const platform::Color ink =
+        const imaging::Color ink =
             (hot_ || pressed_) ? pairs_[0].foreground : pairs_[1].foreground;
         QtTextPainter text(font());
         DrawButtonCaption(dc, place.captionRect, caption, disabled_,

@@ -11,7 +11,7 @@
 
 #include "controls/button_face.h"
 #include "controls/system_colors.h"
-#include "platform/canvas.h"
+#include "imaging/canvas.h"
 
 class CSmartButton : public QAbstractButton {
     Q_OBJECT
@@ -55,7 +55,7 @@ public:
 
     // Copies the parent's pixels under the button (taken once, at first use
     // after construction, a resize or a palette change) into dc at (0, 0).
-    void PaintParentSnapshot(nimbo::platform::Canvas& dc);
+    void PaintParentSnapshot(nimbo::imaging::Canvas& dc);
 
     QSize sizeHint() const override;
 
@@ -64,10 +64,10 @@ signals:
 
 protected:
     virtual bool OnClicked();
-    virtual int DrawBackground(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect);
-    virtual int DrawBorder(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& rect);
+    virtual int DrawBackground(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& rect);
+    virtual int DrawBorder(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& rect);
     // One owner-draw pass: face, border when pressed or hot, icon, caption.
-    void DrawItem(nimbo::platform::Canvas& dc, const nimbo::platform::Rect& item,
+    void DrawItem(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& item,
                   unsigned itemState);
 
     nimbo::ButtonState CurrentState() const;
@@ -96,13 +96,13 @@ private:
     unsigned style_ = kOwnerDraw;
     // (background, foreground) for the hot, normal and focused looks.
     struct ColorPair {
-        nimbo::platform::Color background, foreground;
+        nimbo::imaging::Color background, foreground;
     };
     ColorPair pairs_[3];
     nimbo::SystemColors colors_;
-    std::optional<nimbo::platform::Canvas> snapshot_;
+    std::optional<nimbo::imaging::Canvas> snapshot_;
     // What the button showed after its last paint; the next paint draws over it.
-    nimbo::platform::Canvas surface_;
+    nimbo::imaging::Canvas surface_;
     QPixmap icon_;
     QSize iconLayout_;
 };

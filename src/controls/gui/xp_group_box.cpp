@@ -11,7 +11,7 @@ using nimbo::PaintGroupBox;
 using nimbo::QtTextPainter;
 using nimbo::TitleAlignmentFromInt;
 using nimbo::ToColor;
-namespace platform = nimbo::platform;
+namespace imaging = nimbo::imaging;
 
 namespace {
 QString Padded(const QString& text) {
@@ -128,7 +128,7 @@ void CXPGroupBox::RedrawWithParent() {
 void CXPGroupBox::paintEvent(QPaintEvent*) {
     if (width() <= 0 || height() <= 0) return;
     if (title_.isEmpty() && !text_.isEmpty()) title_ = Padded(text_);
-    platform::Canvas canvas(width(), height(), platform::Canvas::kTransparent);
+    imaging::Canvas canvas(width(), height(), imaging::Canvas::kTransparent);
     const GroupBoxLook look{ToColor(frameColor_), ToColor(bandColor_),
                             ToColor(bodyColor_),  ToColor(titleColor_),
                             banded_ != 0,         TitleAlignmentFromInt(alignment_)};

@@ -1,6 +1,6 @@
 #include "help/gui/help_dialog.h"
 
-#include "app/web_addresses.h"
+#include "adbtool/web_addresses.h"
 #include "controls/gui/gradient_button.h"
 #include "templates/control_ids.h"
 

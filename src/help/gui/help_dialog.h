@@ -4,7 +4,7 @@
 // one that closes it. Modal; a fresh one is made for every press of the main
 // window's help button.
 #include "platform/shell.h"
-#include "platform/ui/dialog.h"
+#include "ui/qt/dialog.h"
 
 class CGradientButton;
 

@@ -1,0 +1,59 @@
+// Nothing is truncated: accumulated output grows as long as the command writes,
+// since a fixed cap silently drops the end of a long package listing.
+#include "adbtool/command_runner.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace nimbo {
+
+LogSink StderrLog() {
+    return [](const std::string& line) { std::fprintf(stderr, "nimbo: %s\n", line.c_str()); };
+}
+
+CommandRunner::CommandRunner(platform::ProcessLauncher& launcher, platform::Clock& clock,
+                             LogSink log)
+    : launcher_(launcher), clock_(clock), log_(std::move(log)) {}
+
+RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mode,
+                                     const OutputSink& sink, std::stop_token stop) const {
+    auto started = launcher_.Start(command.argv);
+    if (!started) {
+        if (log_) log_("cannot run " + command.text + ": " + platform::ToText(started.error()));
+        return RunOutcome::NotStarted;
+    }
+    platform::ChildOutput& child = **started;
+    std::stop_callback onStop(stop, [&child] { child.Cancel(); });
+
+    const bool perChunk = mode == DeliveryMode::PerChunk;
+    std::vector<char> buffer(perChunk ? kChunkReadSize : kAccumulatedReadSize);
+    std::string accumulated;
+    for (;;) {
+        long n = child.Read(buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (stop.stop_requested()) return RunOutcome::Cancelled;
+            if (log_) log_("reading the output of " + command.text + " failed");
+            break;  // a read error ends the output like a closed pipe does
+        }
+        if (perChunk) {
+            if (sink) sink(OutputChunk(buffer.data(), static_cast<size_t>(n)));
+        } else {
+            clock_.Sleep(kAccumulatedPause);
+            accumulated.append(buffer.data(), static_cast<size_t>(n));
+        }
+    }
+    if (stop.stop_requested()) return RunOutcome::Cancelled;
+    if (!perChunk && sink) sink(OutputChunk(accumulated));
+    return RunOutcome::Completed;
+}
+
+void CommandRunner::LaunchHidden(const AdbCommand& command) const {
+    auto launched = launcher_.LaunchDetached(command.argv);
+    if (!launched && log_) {
+        log_("cannot start " + command.text + ": " + platform::ToText(launched.error()));
+    }
+}
+
+}  // namespace nimbo

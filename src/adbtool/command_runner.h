@@ -1,0 +1,65 @@
+#pragma once
+// Runs adb commands hidden and hands their output (stdout and stderr in one
+// stream) to a sink, piece by piece or as one text at the end; and starts the
+// fire-and-forget commands of start-up.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+#include "adbtool/adb_commands.h"
+#include "platform/clock.h"
+#include "platform/process.h"
+
+namespace nimbo {
+
+enum class DeliveryMode {
+    PerChunk,     // each read goes to the sink as it arrives
+    Accumulated,  // one delivery of everything once the output has ended
+};
+
+// The bytes of one read, or in accumulated mode the whole output.
+using OutputChunk = std::string_view;
+using OutputSink = std::function<void(OutputChunk)>;
+// Receives one line per failure; may be called from several workers at once.
+using LogSink = std::function<void(const std::string&)>;
+
+enum class RunOutcome {
+    Completed,   // the output ended and everything read was delivered
+    NotStarted,  // the program could not be started; the sink was not called
+    Cancelled,   // stopped on request; accumulated output is not delivered
+};
+
+inline constexpr size_t kChunkReadSize = 4095;
+inline constexpr size_t kAccumulatedReadSize = 4096;
+// The pause after each read in accumulated mode lets adb's output gather in
+// the pipe, so a long listing arrives in few, full reads.
+inline constexpr std::chrono::milliseconds kAccumulatedPause{100};
+
+// Writes "nimbo: <line>" to stderr.
+LogSink StderrLog();
+
+class CommandRunner {
+public:
+    // launcher, clock and log must outlive the runner and every worker using it.
+    CommandRunner(platform::ProcessLauncher& launcher, platform::Clock& clock,
+                  LogSink log = StderrLog());
+
+    // Blocks until every writer of the output pipe is gone or stop is requested;
+    // run it on a worker thread. The sink is called on the calling thread.
+    // Safe to call from several threads at once.
+    RunOutcome RunCommand(const AdbCommand& command, DeliveryMode mode, const OutputSink& sink,
+                          std::stop_token stop = {}) const;
+
+    // Starts the command with no pipe and returns at once; nothing waits for it.
+    void LaunchHidden(const AdbCommand& command) const;
+
+private:
+    platform::ProcessLauncher& launcher_;
+    platform::Clock& clock_;
+    LogSink log_;
+};
+
+}  // namespace nimbo

@@ -1,0 +1,64 @@
+#include "ui/qt/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace nimbo::ui {
+namespace {
+
+QString FilterText(const std::vector<ui::FileFilter>& filters) {
+    QStringList parts;
+    for (const auto& f : filters) {
+        QString text = QString::fromStdString(f.text);
+        // Qt reads the pattern from the parentheses; add them when the text has none.
+        if (!text.contains(QLatin1Char('('))) text += QStringLiteral(" (%1)").arg(QString::fromStdString(f.pattern));
+        parts << text;
+    }
+    return parts.join(QStringLiteral(";;"));
+}
+
+QWidget* Owner() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+std::optional<std::string> QtDialogs::OpenFile(const std::string& title,
+                                               const std::vector<ui::FileFilter>& filters,
+                                               bool mustExist) {
+    QFileDialog dlg(Owner(), QString::fromStdString(title), QString(), FilterText(filters));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg.setOption(QFileDialog::ReadOnly, false);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtDialogs::SaveFile(const std::string& title,
+                                               const std::vector<ui::FileFilter>& filters,
+                                               int filterIndex, const std::string& defaultExtension,
+                                               const std::string& initialName) {
+    QFileDialog dlg(Owner(), QString::fromStdString(title), QString(), FilterText(filters));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix(QString::fromStdString(defaultExtension));
+    const QStringList names = FilterText(filters).split(QStringLiteral(";;"));
+    if (filterIndex >= 1 && filterIndex <= names.size()) dlg.selectNameFilter(names[filterIndex - 1]);
+    if (!initialName.empty()) dlg.selectFile(QString::fromStdString(initialName));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtDialogs::ChooseFolder(const std::string& prompt) {
+    QString dir = QFileDialog::getExistingDirectory(Owner(), QString::fromStdString(prompt));
+    if (dir.isEmpty()) return std::nullopt;
+    return dir.toStdString();
+}
+
+ui::MessageBoxResult QtDialogs::MessageBox(const std::string& text, const std::string& caption) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, Owner());
+    box.exec();
+    return ui::MessageBoxResult::Ok;
+}
+
+}  // namespace nimbo::ui
