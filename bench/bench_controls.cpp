@@ -9,13 +9,13 @@ namespace {
 using nimbo::imaging::Canvas;
 
 // Text is the toolkit's business; this one only measures.
-class NoText : public nimbo::TextPainter {
+class NoText : public nimbo::ui::TextPainter {
 public:
-    nimbo::imaging::Size Measure(std::string_view s, int, nimbo::TextFormat) override {
+    nimbo::imaging::Size Measure(std::string_view s, int, nimbo::ui::TextFormat) override {
         return {static_cast<int>(s.size()) * 6, 12};
     }
     void Draw(Canvas&, const nimbo::imaging::Rect&, std::string_view, nimbo::imaging::Color,
-              nimbo::TextFormat) override {}
+              nimbo::ui::TextFormat) override {}
 };
 
 // The largest button of the main window (the package-list buttons are smaller).

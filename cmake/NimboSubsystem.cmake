@@ -1,7 +1,9 @@
 # nimbo_subsystem(NAME [DEPS core-libs...] [GUI_DEPS gui-libs...])
 # Builds src/<NAME>/*.cpp into nimbo_<NAME> (plain C++, no Qt) and
-# src/<NAME>/gui/*.cpp into nimbo_<NAME>_gui (Qt widgets). A library without
-# sources is not created; dependencies that do not exist (yet) are skipped.
+# src/<NAME>/gui/*.cpp into nimbo_<NAME>_gui (windows on the kit, src/ui/).
+# Neither links a window system: the program and the GUI tests link the kit's
+# backend. A library without sources is not created; dependencies that do not
+# exist (yet) are skipped.
 function(nimbo_subsystem NAME)
   cmake_parse_arguments(S "" "" "DEPS;GUI_DEPS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${NAME}/*.cpp)
@@ -9,7 +11,7 @@ function(nimbo_subsystem NAME)
   if(core_sources)
     add_library(nimbo_${NAME} STATIC ${core_sources})
     target_include_directories(nimbo_${NAME} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(nimbo_${NAME} PUBLIC nimbo_platform nimbo_imaging nimbo_resources)
+    target_link_libraries(nimbo_${NAME} PUBLIC nimbo_platform nimbo_imaging nimbo_ui nimbo_resources)
     foreach(d ${S_DEPS})
       target_link_libraries(nimbo_${NAME} PUBLIC $<TARGET_NAME_IF_EXISTS:${d}>)
     endforeach()
@@ -17,10 +19,9 @@ function(nimbo_subsystem NAME)
   endif()
   if(gui_sources)
     add_library(nimbo_${NAME}_gui STATIC ${gui_sources})
-    set_target_properties(nimbo_${NAME}_gui PROPERTIES AUTOMOC ON)
     target_include_directories(nimbo_${NAME}_gui PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(nimbo_${NAME}_gui PUBLIC $<TARGET_NAME_IF_EXISTS:nimbo_${NAME}>
-                          nimbo_ui nimbo_ui_qt nimbo_icons Qt6::Widgets)
+                          nimbo_ui nimbo_resources nimbo_icons)
     foreach(d ${S_DEPS} ${S_GUI_DEPS})
       target_link_libraries(nimbo_${NAME}_gui PUBLIC $<TARGET_NAME_IF_EXISTS:${d}>)
     endforeach()

@@ -8,7 +8,9 @@ function(nimbo_add_test NAME)
   # Widget tests need a QApplication before the first test runs: they get a
   # main of our own instead of GoogleTest's.
   if(T_QT_MAIN)
-    set(main_lib nimbo_gui_test_main)
+    # The kit's Qt backend is an object library: it reaches a program only
+    # when the program links it itself.
+    set(main_lib nimbo_gui_test_main nimbo_ui_qt)
   else()
     set(main_lib GTest::gtest_main)
   endif()

@@ -1,14 +1,12 @@
 #include "capture/image_save.h"
 
-#include <strings.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
-#include "imaging/octree_quantizer.h"
 #include "capture/resolution_sizes.h"
+#include "imaging/octree_quantizer.h"
 
 namespace nimbo {
 namespace {
@@ -22,6 +20,20 @@ std::mutex& FolderMutex() {
 std::string& FolderText() {
     static std::string folder;
     return folder;
+}
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The list texts are plain ASCII: only ASCII letters fold, whatever the
+// locale, and every other byte must be equal as it is.
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
 }
 
 imaging::PropertyItem ModelProperty() {
@@ -68,10 +80,7 @@ const ImageFormat& ImageFormatOfType(int typeCode) {
 
 const ImageFormat* ImageFormatOfText(std::string_view text) {
     for (const auto& format : ImageFormats()) {
-        if (text.size() == format.listText.size() &&
-            strncasecmp(text.data(), format.listText.data(), text.size()) == 0) {
-            return &format;
-        }
+        if (EqualIgnoringAsciiCase(text, format.listText)) return &format;
     }
     return nullptr;
 }
@@ -91,8 +100,8 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     std::string folder = context.paths.documentsDir.string();
     if (folder.empty() || folder.back() != '/') folder += '/';
     if (autoName) {
-        // The documents folder always exists where this program comes from; a
-        // fresh Linux account may not have one yet, so make it rather than fail.
+        // A fresh account may have no documents folder yet: make it rather than
+        // fail the save.
         std::error_code ec;
         std::filesystem::create_directories(context.paths.documentsDir, ec);
         SetLastSaveFolder(folder);
@@ -151,8 +160,8 @@ SaveResult SaveScreenshot(const SaveRequest& request, SaveContext& context,
     if (!saveImage) return Finish(SaveOutcome::NoMemory, {}, gif, setStatus);
 
     const imaging::EncoderParameters parameters = {{std::string(imaging::kEncoderQuality),
-                                                     imaging::EncoderParameterValueType::Long,
-                                                     {quality}}};
+                                                    imaging::EncoderParameterValueType::Long,
+                                                    {quality}}};
     imaging::EncoderId encoder{};
     if (FindEncoderForMime(format->mimeType, encoder) < 0) {
         return Finish(SaveOutcome::NoEncoder, {}, gif, setStatus);

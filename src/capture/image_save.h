@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clock.h"
-#include "ui/dialogs.h"
 #include "imaging/bitmap.h"
+#include "platform/clock.h"
 #include "platform/paths.h"
+#include "ui/dialogs.h"
 
 namespace nimbo {
 
@@ -63,10 +63,10 @@ int FindEncoderForMime(std::string_view mimeType, imaging::EncoderId& classId);
 // What the window's controls show when its save button is pressed.
 struct SaveRequest {
     const imaging::Bitmap* capturedImage = nullptr;  // null before the first capture
-    std::string formatText;                           // list 1024, e.g. "JPG"
-    std::optional<std::string> sizeText;              // selected entry of list 1025; none: own size
-    std::string qualityText;                          // list 1026, e.g. "100"
-    bool autoName = true;                             // check box 1028
+    std::string formatText;                          // the format list, e.g. "JPG"
+    std::optional<std::string> sizeText;             // the size chosen; none: own size
+    std::string qualityText;                         // the quality list, e.g. "100"
+    bool autoName = true;                            // the automatic-name check box
 };
 
 enum class SaveOutcome {

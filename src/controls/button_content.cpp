@@ -30,14 +30,14 @@ Rect CenterTextBlock(const Rect& r0, Size measured) {
 }
 
 Rect DrawButtonCaption(imaging::Canvas& dc, const Rect& r0, std::string_view caption,
-                       bool disabled, const CaptionColors& colors, TextPainter& text) {
-    const Size measured = text.Measure(caption, r0.Width(), TextFormat::WordBreakCentered);
+                       bool disabled, const CaptionColors& colors, ui::TextPainter& text) {
+    const Size measured = text.Measure(caption, r0.Width(), ui::TextFormat::WordBreakCentered);
     const Rect r1 = CenterTextBlock(r0, measured);
     if (disabled) {
-        text.Draw(dc, r1.Offset(1, 1), caption, colors.highlight, TextFormat::WordBreakCentered);
-        text.Draw(dc, r1, caption, colors.shadow, TextFormat::WordBreakCentered);
+        text.Draw(dc, r1.Offset(1, 1), caption, colors.highlight, ui::TextFormat::WordBreakCentered);
+        text.Draw(dc, r1, caption, colors.shadow, ui::TextFormat::WordBreakCentered);
     } else {
-        text.Draw(dc, r1, caption, colors.text, TextFormat::WordBreakCentered);
+        text.Draw(dc, r1, caption, colors.text, ui::TextFormat::WordBreakCentered);
     }
     return r1;
 }

@@ -3,8 +3,8 @@
 // normal and embossed (disabled) drawing.
 #include <string_view>
 
-#include "controls/system_colors.h"
-#include "controls/text_painter.h"
+#include "ui/system_colors.h"
+#include "ui/text_painter.h"
 #include "imaging/canvas.h"
 
 namespace nimbo {
@@ -35,6 +35,6 @@ struct CaptionColors {
 // the emboss colours when disabled. Returns the rectangle it was drawn in.
 imaging::Rect DrawButtonCaption(imaging::Canvas& dc, const imaging::Rect& r0,
                                  std::string_view caption, bool disabled,
-                                 const CaptionColors& colors, TextPainter& text);
+                                 const CaptionColors& colors, ui::TextPainter& text);
 
 }  // namespace nimbo

@@ -29,11 +29,11 @@ Rect GroupBoxTitleRect(const Rect& r, Size text, bool banded, TitleAlignment ali
 }
 
 void PaintGroupBox(imaging::Canvas& dc, const Rect& client, std::string_view title,
-                   const GroupBoxLook& look, TextPainter& text) {
+                   const GroupBoxLook& look, ui::TextPainter& text) {
     const Rect r = client.Inflated(-1, -1);
     const auto [L, T, R, B] = r;
     const Size extent =
-        title.empty() ? Size{} : text.Measure(title, 0, TextFormat::SingleLineVCenterNoClip);
+        title.empty() ? Size{} : text.Measure(title, 0, ui::TextFormat::SingleLineVCenterNoClip);
     const int cy = extent.height;
     const Rect titleRect = GroupBoxTitleRect(r, extent, look.banded, look.alignment);
     if (!look.banded) {
@@ -48,7 +48,7 @@ void PaintGroupBox(imaging::Canvas& dc, const Rect& client, std::string_view tit
         dc.FrameRect(body, look.frame);
     }
     if (!title.empty()) {
-        text.Draw(dc, titleRect, title, look.title, TextFormat::SingleLineVCenterNoClip);
+        text.Draw(dc, titleRect, title, look.title, ui::TextFormat::SingleLineVCenterNoClip);
     }
     dc.ResetClip();
 }

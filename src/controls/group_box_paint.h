@@ -4,7 +4,7 @@
 // filled band over a filled body (banded look).
 #include <string_view>
 
-#include "controls/text_painter.h"
+#include "ui/text_painter.h"
 #include "imaging/canvas.h"
 
 namespace nimbo {
@@ -30,6 +30,6 @@ imaging::Rect GroupBoxTitleRect(const imaging::Rect& r, imaging::Size text, bool
 // title already carries its surrounding blanks; an empty title measures 0 x 0.
 // The font is whatever `text` measures and draws with.
 void PaintGroupBox(imaging::Canvas& dc, const imaging::Rect& client, std::string_view title,
-                   const GroupBoxLook& look, TextPainter& text);
+                   const GroupBoxLook& look, ui::TextPainter& text);
 
 }  // namespace nimbo

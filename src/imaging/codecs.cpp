@@ -1,11 +1,11 @@
 // The encoder list and saving a picture to a file through one of them.
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "imaging/bitmap.h"
 #include "imaging/encoders.h"
+#include "platform/process.h"
 
 namespace nimbo::imaging {
 namespace {
@@ -65,7 +65,9 @@ Result<Saved, SaveError> SaveImageToFile(const Bitmap& image, const std::string&
 
     // Written beside the target and renamed over it at the end, so a failed save
     // neither leaves a broken file nor destroys the one it would have replaced.
-    const std::string partial = path + ".part" + std::to_string(::getpid());
+    // The process id in the name keeps two copies of the program that save to
+    // the same path from writing into one partial file.
+    const std::string partial = path + ".part" + std::to_string(platform::CurrentProcessId());
     std::unique_ptr<std::FILE, FileCloser> out(std::fopen(partial.c_str(), "wb"));
     if (!out) return Err{SaveError::OpenFailed};
     std::setvbuf(out.get(), nullptr, _IOFBF, 1 << 20);

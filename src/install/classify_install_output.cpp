@@ -120,7 +120,7 @@ const std::array<Row, 28> kRows = {{
     {"not contain", "安装失败,APK文件已经损坏"},
     {"to install", kApkLost},  // tested by MissingFileLine
     {"device not found", kNotConnected},
-    // Messages of today's adb, which the old table does not know.
+    // What current adb and Android versions print, for the same faults and more.
     {"no devices/emulators found", kNotConnected},
     {"more than one device/emulator", "安装失败,连接了多台设备,请只保留一台手机"},
     {"cannot stat", kApkLost},

@@ -1,10 +1,10 @@
 #pragma once
 // Turns one piece of `adb install` output into the message for the install
-// status line (control 1008).
+// status line.
 //
-// Called once per output piece as it arrives; the caller writes the returned
-// message into 1008 and leaves the line alone on nullopt:
-//   if (auto msg = ClassifyInstallOutput(piece)) SetDlgItemText(1008, *msg);
+// Called once per output piece as it arrives; the caller shows the returned
+// message and leaves the line alone on nullopt:
+//   if (auto msg = ClassifyInstallOutput(piece)) view->ShowInstallStatus(*msg);
 // Each piece is judged on its own; when a piece holds several markers the
 // message of the last matching marker in the table wins.
 #include <optional>

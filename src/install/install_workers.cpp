@@ -10,7 +10,6 @@
 #include "adbtool/adb_commands.h"
 #include "install/classify_install_output.h"
 #include "platform/paths.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -43,10 +42,10 @@ void StartCounted(std::function<void()> work) {
     }
 }
 
-InstallEnd RunInstall(const std::shared_ptr<ui::DialogItems>& items,
-                      const CommandRunner& runner, const std::string& apkPath) {
+InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
+                      const std::string& apkPath) {
     const RunOutcome outcome =
-        runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(items));
+        runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(view));
     return outcome == RunOutcome::NotStarted ? InstallEnd::NotStarted : InstallEnd::Finished;
 }
 
@@ -58,44 +57,40 @@ std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs) {
     return chosen;
 }
 
-OutputSink InstallStatusSink(std::shared_ptr<ui::DialogItems> items) {
-    return [items = std::move(items)](OutputChunk piece) {
-        if (auto message = ClassifyInstallOutput(piece)) {
-            items->SetDlgItemText(ids::kInstallStatus, *message);
-        }
+OutputSink InstallStatusSink(std::shared_ptr<InstallView> view) {
+    return [view = std::move(view)](OutputChunk piece) {
+        if (auto message = ClassifyInstallOutput(piece)) view->ShowInstallStatus(*message);
     };
 }
 
-InstallEnd ApkInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
-                            const CommandRunner& runner) {
+InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner) {
     // Read now, not at the click: the field may have changed since.
-    const std::string path = items->GetDlgItemText(ids::kApkPathEdit);
+    const std::string path = view->ApkPath();
     if (path.empty()) {
-        items->SetDlgItemText(ids::kInstallStatus, kNoApkChosenText);
+        view->ShowInstallStatus(kNoApkChosenText);
         return InstallEnd::NoFileChosen;
     }
     if (!platform::PathFileExists(path)) {
-        items->SetDlgItemText(ids::kInstallStatus, kApkMissingText);
+        view->ShowInstallStatus(kApkMissingText);
         return InstallEnd::FileMissing;
     }
-    return RunInstall(items, runner, path);
+    return RunInstall(view, runner, path);
 }
 
-InstallEnd CompanionInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
+InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const CommandRunner& runner,
                                   const std::filesystem::path& systemDir) {
-    return RunInstall(items, runner, (systemDir / kCompanionFileName).string());
+    return RunInstall(view, runner, (systemDir / kCompanionFileName).string());
 }
 
-void LaunchApkInstallWorker(std::shared_ptr<ui::DialogItems> items,
-                            const CommandRunner& runner) {
-    StartCounted([items = std::move(items), &runner] { ApkInstallWorker(items, runner); });
+void LaunchApkInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner) {
+    StartCounted([view = std::move(view), &runner] { ApkInstallWorker(view, runner); });
 }
 
-void LaunchCompanionInstallWorker(std::shared_ptr<ui::DialogItems> items,
-                                  const CommandRunner& runner, std::filesystem::path systemDir) {
-    StartCounted([items = std::move(items), &runner, systemDir = std::move(systemDir)] {
-        CompanionInstallWorker(items, runner, systemDir);
+void LaunchCompanionInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner,
+                                  std::filesystem::path systemDir) {
+    StartCounted([view = std::move(view), &runner, systemDir = std::move(systemDir)] {
+        CompanionInstallWorker(view, runner, systemDir);
     });
 }
 

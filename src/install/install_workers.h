@@ -1,20 +1,20 @@
 #pragma once
 // Installing an APK on the phone: picking the file, and the two install runs
-// (the file named in the path field 1001, and our companion package) that
-// report through the install status line 1008.
+// (the file named in the path field, and our companion package) that report
+// through the install status line.
 //
 // The window's handlers write the start text and call Launch...; everything
 // after that happens on a detached worker thread that reaches the window only
-// through the DialogItems link, so it may outlive the window:
-//   items->SetDlgItemText(ids::kInstallStatus, kApkInstallStartText);
-//   LaunchApkInstallWorker(items, *context.runner);
+// through its InstallView (install_view.h), so it may outlive the window:
+//   view->ShowInstallStatus(kApkInstallStartText);
+//   LaunchApkInstallWorker(view, *context.runner);
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "adbtool/command_runner.h"
-#include "ui/dialog_items.h"
+#include "install/install_view.h"
 #include "ui/dialogs.h"
 
 namespace nimbo {
@@ -28,38 +28,37 @@ inline constexpr const char* kNoApkChosenText = "请先选择APK文件";
 inline constexpr const char* kApkMissingText = "请选择的APK文件不存在请重新选择";
 inline constexpr const char* kCompanionFileName = "quillet.apk";
 
-// Shows the file-open dialog; the path to put into 1001, or nullopt when the
-// user cancelled or the chosen path does not exist (1001 stays as it was).
+// Shows the file-open dialog; the path to put into the path field, or nullopt
+// when the user cancelled or the chosen path does not exist (the field stays
+// as it was).
 std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs);
 
-// Judges each piece of install output and writes the verdict into 1008; a
-// piece without a verdict leaves 1008 alone.
-OutputSink InstallStatusSink(std::shared_ptr<ui::DialogItems> items);
+// Judges each piece of install output and shows the verdict on the install
+// status line; a piece without a verdict leaves the line alone.
+OutputSink InstallStatusSink(std::shared_ptr<InstallView> view);
 
-// How a worker ended, for tests; the user learns it from 1008 alone.
+// How a worker ended, for tests; the user learns it from the status line alone.
 enum class InstallEnd {
-    NoFileChosen,  // 1001 empty: adb not run
-    FileMissing,   // 1001 names nothing that exists: adb not run
-    NotStarted,    // adb could not be started: 1008 keeps the start text
-    Finished,      // adb's output ended; 1008 shows the last verdict
+    NoFileChosen,  // path field empty: adb not run
+    FileMissing,   // the path names nothing that exists: adb not run
+    NotStarted,    // adb could not be started: the status line keeps the start text
+    Finished,      // adb's output ended; the status line shows the last verdict
 };
 
-// Reads 1001, checks it and runs `adb install -r PATH` with its output judged
-// piece by piece. Blocks until adb's output ends.
-InstallEnd ApkInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
-                            const CommandRunner& runner);
+// Reads the path field, checks it and runs `adb install -r PATH` with its
+// output judged piece by piece. Blocks until adb's output ends.
+InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner);
 // Installs systemDir/quillet.apk the same way. The file is not checked first:
 // if it is missing, adb's own complaint is judged like any other output.
-InstallEnd CompanionInstallWorker(const std::shared_ptr<ui::DialogItems>& items,
+InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const CommandRunner& runner,
                                   const std::filesystem::path& systemDir);
 
 // Start the worker on a detached thread and return at once. The runner must
 // outlive the worker (it lives as long as the program).
-void LaunchApkInstallWorker(std::shared_ptr<ui::DialogItems> items,
-                            const CommandRunner& runner);
-void LaunchCompanionInstallWorker(std::shared_ptr<ui::DialogItems> items,
-                                  const CommandRunner& runner, std::filesystem::path systemDir);
+void LaunchApkInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner);
+void LaunchCompanionInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner,
+                                  std::filesystem::path systemDir);
 
 // Install threads started by the Launch functions: how many still run and how
 // many have ended since the program started. Lets a test (or a shutdown) wait

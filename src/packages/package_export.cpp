@@ -11,7 +11,6 @@
 #include "packages/package_list_parser.h"
 #include "packages/package_worker_threads.h"
 #include "platform/paths.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -73,7 +72,7 @@ bool FolderStillThere(const std::string& folder) {
     return std::filesystem::is_directory(folder, ec);
 }
 
-struct RowView {
+struct RowRead {
     bool windowAlive = false;
     bool exists = false;
     bool checked = false;
@@ -81,18 +80,17 @@ struct RowView {
     std::string packageName;
 };
 
-RowView ReadRow(ui::DialogItems& items, PackageRows& rows, int row) {
-    RowView view;
-    items.RunOnUiThread([&] {
-        view.windowAlive = true;
+RowRead ReadRow(PackagesView& view, int row) {
+    RowRead read;
+    read.windowAlive = view.OnWindowThread([&](PackageRows& rows) {
         if (row >= rows.Count()) return;
-        view.exists = true;
-        view.checked = rows.IsChecked(row);
-        if (!view.checked) return;
-        view.name = rows.Name(row);
-        view.packageName = rows.PackageName(row);
+        read.exists = true;
+        read.checked = rows.IsChecked(row);
+        if (!read.checked) return;
+        read.name = rows.Name(row);
+        read.packageName = rows.PackageName(row);
     });
-    return view;
+    return read;
 }
 
 }  // namespace
@@ -115,64 +113,61 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
     return AdbPullToFile(std::string(kAppDir) + name, folder + (separated ? "" : "/") + target);
 }
 
-BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
-                           const std::shared_ptr<ui::DialogItems>& items,
+BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell) {
-    if (rows->SelectionMark() < 0) return BackupStart::NoSelectionMark;
+    if (rows.SelectionMark() < 0) return BackupStart::NoSelectionMark;
     const std::optional<std::string> chosen = dialogs.ChooseFolder(ExportFolderPrompt());
     if (!chosen || chosen->empty()) return BackupStart::NoFolder;
 
-    items->SetDlgItemText(ids::kOperationStatus, kExportStartText);
+    view->ShowOperationStatus(kExportStartText);
     platform::SetCurrentDirectory(*chosen);
     SetExportFolder(*chosen);
 
     bool anyChecked = false;
-    for (int row = 0; row < rows->Count(); ++row) anyChecked = anyChecked || rows->IsChecked(row);
+    for (int row = 0; row < rows.Count(); ++row) anyChecked = anyChecked || rows.IsChecked(row);
     if (!anyChecked) {
-        items->SetDlgItemText(ids::kOperationStatus, kNothingCheckedText);
+        view->ShowOperationStatus(kNothingCheckedText);
         return BackupStart::NothingChecked;
     }
-    LaunchExportWorker(items, rows, runner, shell, *chosen);
+    LaunchExportWorker(view, runner, shell, *chosen);
     return BackupStart::Started;
 }
 
-ExportEnd ExportWorker(const std::shared_ptr<ui::DialogItems>& items,
-                       const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder) {
     auto folderLost = [&] {
-        items->SetDlgItemText(ids::kInstallStatus, kExportFolderLostText);
+        view->ShowInstallStatus(kExportFolderLostText);
         return ExportEnd::FolderLost;
     };
     for (int row = 0;; ++row) {
-        const RowView view = ReadRow(*items, *rows, row);
-        if (!view.windowAlive) return ExportEnd::WindowGone;
-        if (!view.exists) break;
-        if (!view.checked) continue;
+        const RowRead read = ReadRow(*view, row);
+        if (!read.windowAlive) return ExportEnd::WindowGone;
+        if (!read.exists) break;
+        if (!read.checked) continue;
         if (!FolderStillThere(folder)) return folderLost();
         const RunOutcome outcome = runner.RunCommand(
-            ExportCommand(view.name, view.packageName, folder), DeliveryMode::PerChunk, {});
+            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk, {});
         if (outcome == RunOutcome::NotStarted) return ExportEnd::NotStarted;
         if (!FolderStillThere(folder)) return folderLost();
     }
     shell.OpenFolder(folder);
-    items->SetDlgItemText(ids::kOperationStatus, kExportDoneText);
+    view->ShowOperationStatus(kExportDoneText);
     return ExportEnd::Finished;
 }
 
-void LaunchExportWorker(std::shared_ptr<ui::DialogItems> items,
-                        std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+void LaunchExportWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                         platform::ShellOpener& shell, std::string folder) {
     const uint64_t ticket = Turns().Take();
-    const bool started = StartPackageWorker([items = std::move(items), rows = std::move(rows),
-                                             &runner, &shell, folder = std::move(folder), ticket] {
-        if (Turns().WaitFor(ticket)) {
-            // The earlier export has just written its own last word.
-            items->SetDlgItemText(ids::kOperationStatus, kExportStartText);
-        }
-        ExportWorker(items, rows, runner, shell, folder);
-        Turns().Done(ticket);
-    });
+    const bool started = StartPackageWorker(
+        [view = std::move(view), &runner, &shell, folder = std::move(folder), ticket] {
+            if (Turns().WaitFor(ticket)) {
+                // The earlier export has just written its own last word.
+                view->ShowOperationStatus(kExportStartText);
+            }
+            ExportWorker(view, runner, shell, folder);
+            Turns().Done(ticket);
+        });
     if (!started) Turns().Done(ticket);
 }
 

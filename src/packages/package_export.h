@@ -3,7 +3,8 @@
 // the PC, one `adb pull` after another, and the hidden removal button.
 //
 // The window's export handler is BackupSelected: it asks for the folder,
-// writes the status texts and starts the export worker. Exports run one at a
+// writes the status texts and starts the export worker, which reaches the
+// window through its PackagesView (packages_view.h). Exports run one at a
 // time in the order they were asked for; one asked for while another runs
 // waits its turn and then pulls into its own folder, so neither loses a row
 // nor writes into the other's folder.
@@ -13,9 +14,9 @@
 #include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
-#include "ui/dialog_items.h"
-#include "ui/dialogs.h"
+#include "packages/packages_view.h"
 #include "platform/shell.h"
+#include "ui/dialogs.h"
 
 namespace nimbo {
 
@@ -38,33 +39,32 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
 enum class BackupStart {
     NoSelectionMark,  // no row was ever marked: nothing happens
     NoFolder,         // the chooser was cancelled or gave no path
-    NothingChecked,   // 1019 says so; the folder is the current directory all the same
+    NothingChecked,   // the operation status says so; the folder is the current directory
+                      // all the same
     Started,          // the export worker is on its way
 };
 
-// The export button, on the UI thread.
-BackupStart BackupSelected(const std::shared_ptr<PackageRows>& rows,
-                           const std::shared_ptr<ui::DialogItems>& items,
+// The export button, on the UI thread: rows is the package list, read here
+// directly; the worker reads it afresh through the view.
+BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell);
 
 enum class ExportEnd {
-    Finished,    // every checked row pulled (or tried); folder opened, 1019 says done
+    Finished,    // every checked row pulled (or tried); folder opened, operation status done
     NotStarted,  // adb could not be started: the rest is dropped silently
-    FolderLost,  // the folder is gone: 1008 says so, nothing more is pulled
+    FolderLost,  // the folder is gone: the install status says so, nothing more is pulled
     WindowGone,  // the window closed during the export: nothing more happens
 };
 
 // Pulls every checked row in list order, each to its end before the next
 // row is looked at; rows and check marks are read afresh for every row.
-ExportEnd ExportWorker(const std::shared_ptr<ui::DialogItems>& items,
-                       const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder);
 
 // Queues ExportWorker behind any export still running, on a detached thread
 // (see package_worker_threads.h). runner and shell must outlive it.
-void LaunchExportWorker(std::shared_ptr<ui::DialogItems> items,
-                        std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+void LaunchExportWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                         platform::ShellOpener& shell, std::string folder);
 
 // The hidden removal button: one message box per checked row, each naming

@@ -7,7 +7,6 @@
 #include "adbtool/adb_commands.h"
 #include "packages/package_list_parser.h"
 #include "packages/package_worker_threads.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -25,14 +24,14 @@ bool AddPackageRow(PackageRows& rows, std::string_view line) {
     return true;
 }
 
-int FillPackageList(PackageRows& rows, ui::DialogItems& items, std::string_view text) {
+int FillPackageList(PackageRows& rows, PackagesView& view, std::string_view text) {
     // The parser hands the rows back top row first; inserting each at the top
     // means going through them from the bottom.
     const std::vector<PackageRow> parsed = ParsePackageList(text);
     for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
         rows.InsertAtTop(it->name, it->packageName);
     }
-    items.SetDlgItemText(ids::kOperationStatus, kListingDoneText);
+    view.ShowOperationStatus(kListingDoneText);
     return static_cast<int>(parsed.size());
 }
 
@@ -51,8 +50,7 @@ uint64_t BeginPackageListing(PackageRows& rows) {
     return ++latestListing;
 }
 
-ListingEnd PackageListWorker(const std::shared_ptr<ui::DialogItems>& items,
-                             const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+ListingEnd PackageListWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                              uint64_t listing) {
     std::string output;
     const RunOutcome outcome =
@@ -60,21 +58,22 @@ ListingEnd PackageListWorker(const std::shared_ptr<ui::DialogItems>& items,
                           [&output](OutputChunk all) { output.assign(all.data(), all.size()); });
     if (outcome == RunOutcome::NotStarted) return ListingEnd::NotStarted;
 
+    // The check and the rows go in one step on the window's thread, so no
+    // refresh can begin between them; the done text goes in the same step, so
+    // it never lands after a newer refresh's start text.
     bool filled = false;
-    items->RunOnUiThread([&] {
+    view->OnWindowThread([&](PackageRows& rows) {
         if (listing != latestListing) return;
-        FillPackageList(*rows, *items, output);
+        FillPackageList(rows, *view, output);
         filled = true;
     });
     return filled ? ListingEnd::Filled : ListingEnd::Superseded;
 }
 
-void LaunchPackageListWorker(std::shared_ptr<ui::DialogItems> items,
-                             std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+void LaunchPackageListWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                              uint64_t listing) {
-    StartPackageWorker([items = std::move(items), rows = std::move(rows), &runner, listing] {
-        PackageListWorker(items, rows, runner, listing);
-    });
+    StartPackageWorker(
+        [view = std::move(view), &runner, listing] { PackageListWorker(view, runner, listing); });
 }
 
 }  // namespace nimbo

@@ -4,17 +4,18 @@
 //
 // The window's refresh handler writes the start text, then
 //   const uint64_t listing = BeginPackageListing(rows);   // clears the list
-//   LaunchPackageListWorker(items, rowsPtr, runner, listing);
+//   LaunchPackageListWorker(view, runner, listing);
 // The worker runs `adb shell pm list packages -f` and fills the list on the
-// UI thread. A newer refresh supersedes an older one still running: the older
-// one's rows are dropped, so the list never shows a listing twice.
+// UI thread, through the window's PackagesView (packages_view.h). A newer
+// refresh supersedes an older one still running: the older one's rows are
+// dropped, so the list never shows a listing twice.
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
-#include "ui/dialog_items.h"
+#include "packages/packages_view.h"
 
 namespace nimbo {
 
@@ -27,9 +28,9 @@ inline constexpr const char* kListingDoneText = "列表完成，如果没有显�
 // when the line is ignored.
 bool AddPackageRow(PackageRows& rows, std::string_view line);
 // Adds a row for every listed APK, each at the top, so the list ends in the
-// reverse order of the output; then writes the done text into 1019 whatever
-// the number of rows. Returns the number of rows added.
-int FillPackageList(PackageRows& rows, ui::DialogItems& items, std::string_view text);
+// reverse order of the output; then shows the done text on the operation
+// status line whatever the number of rows. Returns the number of rows added.
+int FillPackageList(PackageRows& rows, PackagesView& view, std::string_view text);
 // Sets or clears every check mark, last row first.
 void SetAllChecks(PackageRows& rows, bool checked);
 // The click notification for `row` (-1: no row): toggles the check mark only
@@ -41,18 +42,16 @@ uint64_t BeginPackageListing(PackageRows& rows);
 // --- worker ---
 
 enum class ListingEnd {
-    NotStarted,  // adb could not be started: no rows, 1019 keeps the start text
-    Filled,      // the rows are in the list and 1019 says the listing is done
+    NotStarted,  // adb could not be started: no rows, the status keeps the start text
+    Filled,      // the rows are in the list and the status says the listing is done
     Superseded,  // a newer listing began, or the window is gone: nothing added
 };
 
 // Runs the listing and fills the list. Blocks until adb's output ends.
-ListingEnd PackageListWorker(const std::shared_ptr<ui::DialogItems>& items,
-                             const std::shared_ptr<PackageRows>& rows, const CommandRunner& runner,
+ListingEnd PackageListWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                              uint64_t listing);
 // The same on a detached thread (see package_worker_threads.h).
-void LaunchPackageListWorker(std::shared_ptr<ui::DialogItems> items,
-                             std::shared_ptr<PackageRows> rows, const CommandRunner& runner,
+void LaunchPackageListWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                              uint64_t listing);
 
 }  // namespace nimbo

@@ -1,9 +1,10 @@
 #pragma once
-// The package list (control 1011) as the listing and export logic sees it:
-// rows with a check mark, the APK name shown in column 1 and the package name
-// kept out of sight. Every call must be made on the UI thread; workers reach
-// it through DialogItems::RunOnUiThread, which skips the call once the window
-// is gone, so the rows object is never touched after its list is freed.
+// The package list as the listing and export logic sees it: rows with a
+// check mark, the APK name shown in column 1 and the package name kept out of
+// sight. Every call must be made on the UI thread; workers reach it through
+// PackagesView::OnWindowThread (packages_view.h), which skips the call once
+// the window is gone, so the rows object is never touched after its list is
+// freed.
 #include <string>
 
 namespace nimbo {

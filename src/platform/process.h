@@ -4,6 +4,7 @@
 // directory first, then in PATH.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -44,5 +45,9 @@ public:
 
 // The real thing. systemDir is searched before PATH for bare program names.
 std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir);
+
+// This program's process id: no other running program has it, so it makes a
+// temporary file name that a second copy of the program cannot also pick.
+std::int64_t CurrentProcessId();
 
 }  // namespace nimbo::platform

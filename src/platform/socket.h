@@ -1,6 +1,7 @@
 #pragma once
 // TCP client on loopback with bounded waits: connect, send, recv, close.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,7 +35,7 @@ public:
 
     static Result<TcpSocket, NetError> Connect(const std::string& host, uint16_t port,
                                                SocketTimeouts timeouts = {});
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ != kNoHandle; }
     // One send call of the whole buffer (loops over partial sends).
     Result<size_t, NetError> Send(std::span<const char> data);
     // One receive of at most data.size() bytes; 0 when the peer has closed.
@@ -44,8 +45,13 @@ public:
     void Close();
 
 private:
-    explicit TcpSocket(int fd, SocketTimeouts t) : fd_(fd), timeouts_(t) {}
-    int fd_ = -1;
+    // The system's own handle of the socket, stored as an integer wide enough
+    // for any system's kind of handle; only the system's implementation reads it.
+    using Handle = std::intptr_t;
+    static constexpr Handle kNoHandle = -1;
+
+    explicit TcpSocket(Handle handle, SocketTimeouts t) : handle_(handle), timeouts_(t) {}
+    Handle handle_ = kNoHandle;
     SocketTimeouts timeouts_{};
 };
 

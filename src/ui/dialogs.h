@@ -1,7 +1,8 @@
 #pragma once
-// The platform's modal dialogs as seen by the logic: file-open, file-save,
-// folder chooser and message box. The Qt implementation lives in ui/; tests hand
-// in scripted answers.
+// The window system's modal dialogs as the program sees them: file-open,
+// file-save, folder chooser and message box. The backend implements them
+// (MakeSystemDialogs); tests hand in scripted answers.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,5 +31,11 @@ public:
     virtual std::optional<std::string> ChooseFolder(const std::string& prompt) = 0;
     virtual MessageBoxResult MessageBox(const std::string& text, const std::string& caption) = 0;
 };
+
+// The backend's dialogs, owned by the window that is active when one opens.
+std::unique_ptr<Dialogs> MakeSystemDialogs();
+
+// The name the program gives itself (the caption of its message boxes).
+std::string ApplicationName();
 
 }  // namespace nimbo::ui

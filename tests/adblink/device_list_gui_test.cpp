@@ -14,6 +14,7 @@
 
 #include "adblink/device_list.h"
 #include "app/gui/main_dialog.h"
+#include "ui/qt/qt_pictures.h"
 #include "support/scripted_server.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
@@ -50,7 +51,7 @@ class DeviceListWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         window_.Open();
-        list_ = window_.Window().DeviceList();
+        list_ = &MainWindowHarness::QtList(window_.Window().DeviceList());
     }
 
     // Presses 1021 against a server that answers "OKAY" and then `reply`.
@@ -91,7 +92,7 @@ protected:
     }
 
     MainWindowHarness window_;
-    ui::ListView* list_ = nullptr;
+    ui::qt::QtListView* list_ = nullptr;
 };
 
 constexpr const char* kThreeDevices =
@@ -111,7 +112,9 @@ TEST_F(DeviceListWindowTest, RefreshListsEveryDeviceWithKindTextAndIcon) {
         EXPECT_EQ(list_->GetItemImage(r), images[r]);
         // The icon shown is the shared list's image of that kind.
         const QImage shown = list_->item(r, 0)->icon().pixmap(16, 16).toImage();
-        const QImage want = window_.Window().SharedImageList().Get(images[r]).toImage();
+        const QImage want = ui::ToQPixmap(window_.Window().SharedImageList().Get(images[r]))
+                                .scaled(16, 16, Qt::KeepAspectRatio)
+                                .toImage();
         EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32),
                   want.convertToFormat(QImage::Format_ARGB32));
     }

@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "capture/image_readers.h"
-#include "imaging/octree_quantizer.h"
 #include "capture/resolution_sizes.h"
 #include "capture/test_pictures.h"
+#include "imaging/octree_quantizer.h"
 #include "support/test_paths.h"
 
 namespace nimbo {
@@ -19,13 +19,13 @@ using imaging::PixelFormat;
 
 class ScriptedDialogs final : public ui::Dialogs {
 public:
-    std::optional<std::string> OpenFile(const std::string&,
-                                        const std::vector<ui::FileFilter>&, bool) override {
+    std::optional<std::string> OpenFile(const std::string&, const std::vector<ui::FileFilter>&,
+                                        bool) override {
         return std::nullopt;
     }
     std::optional<std::string> SaveFile(const std::string&,
-                                        const std::vector<ui::FileFilter>& filters,
-                                        int filterIndex, const std::string& defaultExtension,
+                                        const std::vector<ui::FileFilter>& filters, int filterIndex,
+                                        const std::string& defaultExtension,
                                         const std::string& initialName) override {
         ++calls;
         lastFilters = filters;
@@ -117,6 +117,7 @@ TEST(ImageSaveLookupTest, EncodersAndFormatsAreFoundAsTheWindowNamesThem) {
     EXPECT_EQ(ImageFormatOfText("jpg")->mimeType, "image/jpeg");
     EXPECT_EQ(ImageFormatOfText("Gif")->typeCode, 3);
     EXPECT_FALSE(ImageFormatOfText("JPEG"));
+    EXPECT_FALSE(ImageFormatOfText("jp"));  // a beginning is not the whole text
     EXPECT_FALSE(ImageFormatOfText(""));
     EXPECT_EQ(ImageFormatOfType(7).extension, ".bmp");
     EXPECT_EQ(ImageFormatOfType(-1).filter.text, "位图文件 (*.bmp)");

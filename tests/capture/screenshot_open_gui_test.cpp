@@ -2,26 +2,25 @@
 // device current at that moment, owned by the main window.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QPointer>
 
 #include "capture/gui/capture_picture_area.h"
 #include "capture/gui/screenshot_dialog.h"
+#include "capture/screenshot_window_access.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
 
 using test::MainWindowHarness;
-
-QList<ScreenshotDialog*> Windows(MainDialog& main) {
-    return main.findChildren<ScreenshotDialog*>();
-}
+using test::ScreenshotWindowsOf;
+using ui::qt::WindowOf;
 
 TEST(ScreenshotButton, EveryPressOpensOneMoreWindowForTheCurrentDevice) {
-    QPointer<ScreenshotDialog> first, second, third;
+    QPointer<QWidget> first, second, third;
     {
         MainWindowHarness harness;
         MainDialog& main = harness.Open();
@@ -31,37 +30,41 @@ TEST(ScreenshotButton, EveryPressOpensOneMoreWindowForTheCurrentDevice) {
         harness.Click(ids::kScreenshotButton);
         QApplication::processEvents();
 
-        auto windows = Windows(main);
-        ASSERT_EQ(windows.size(), 2);
-        first = windows[0];
-        second = windows[1];
-        EXPECT_EQ(first->DeviceSerial(), "phone-one");
-        EXPECT_EQ(first->ItemTextNow(ids::kShotDeviceField), "phone-one");
-        EXPECT_EQ(second->ItemTextNow(ids::kShotDeviceField), "phone-two");
-        EXPECT_TRUE(first->isVisible());
-        EXPECT_TRUE(second->isVisible());
+        auto windows = ScreenshotWindowsOf(main);
+        ASSERT_EQ(windows.size(), 2u);
+        ScreenshotDialog& one = *windows[0];
+        ScreenshotDialog& two = *windows[1];
+        first = &WindowOf(one);
+        second = &WindowOf(two);
+        EXPECT_EQ(one.DeviceSerial(), "phone-one");
+        EXPECT_EQ(one.ItemTextNow(ids::kShotDeviceField), "phone-one");
+        EXPECT_EQ(two.ItemTextNow(ids::kShotDeviceField), "phone-two");
+        EXPECT_TRUE(one.IsWindowVisible());
+        EXPECT_TRUE(two.IsWindowVisible());
         // Separate windows of their own, not children drawn inside the main one.
         EXPECT_TRUE(first->isWindow());
-        EXPECT_EQ(first->ItemTextNow(ids::kShotStatus), "未知");
+        EXPECT_EQ(one.Owner(), &main);
+        EXPECT_EQ(one.ItemTextNow(ids::kShotStatus), "未知");
 
         // Closing hides; the next press opens a fresh window, never the hidden one.
         first->close();
         QApplication::processEvents();
         EXPECT_FALSE(first.isNull());
-        EXPECT_FALSE(first->isVisible());
+        EXPECT_FALSE(one.IsWindowVisible());
         main.SetItemTextNow(ids::kCurrentDevice, "");
         harness.Click(ids::kScreenshotButton);
         QApplication::processEvents();
-        windows = Windows(main);
-        ASSERT_EQ(windows.size(), 3);
-        third = windows[2];
-        EXPECT_TRUE(third->isVisible());
-        EXPECT_EQ(third->ItemTextNow(ids::kShotDeviceField), "");
-        EXPECT_TRUE(third->PictureArea()->Drawing().isNull());
+        windows = ScreenshotWindowsOf(main);
+        ASSERT_EQ(windows.size(), 3u);
+        ScreenshotDialog& three = *windows[2];
+        third = &WindowOf(three);
+        EXPECT_TRUE(three.IsWindowVisible());
+        EXPECT_EQ(three.ItemTextNow(ids::kShotDeviceField), "");
+        EXPECT_EQ(three.PictureArea()->Drawing().Width(), 0);
 
         // Without a device, a refresh says so.
-        qobject_cast<QAbstractButton*>(third->GetDlgItem(ids::kShotRefreshButton))->click();
-        EXPECT_EQ(third->ItemTextNow(ids::kShotStatus), "没有找到设备");
+        test::Press(three, ids::kShotRefreshButton);
+        EXPECT_EQ(three.ItemTextNow(ids::kShotStatus), "没有找到设备");
     }
     // The main window took every screenshot window with it.
     EXPECT_TRUE(first.isNull());

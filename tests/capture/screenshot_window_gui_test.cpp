@@ -3,29 +3,36 @@
 // open-folder buttons around it.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QPointer>
 #include <filesystem>
 
 #include "capture/gui/capture_picture_area.h"
 #include "capture/gui/screenshot_dialog.h"
 #include "capture/image_readers.h"
 #include "capture/image_save.h"
+#include "capture/screenshot_window_access.h"
 #include "support/fakes.h"
 #include "support/scripted_server.h"
 #include "support/test_paths.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Entries;
+using test::List;
+using test::Press;
 using test::ScriptedServer;
 using test::Words;
+using ui::qt::WidgetOf;
+using ui::qt::WindowOf;
 namespace fs = std::filesystem;
 
 // A screen whose every pixel tells where it is: red from x, green from y,
@@ -84,17 +91,11 @@ protected:
         return w;
     }
     static std::string Text(ScreenshotDialog& w, int id) { return w.ItemTextNow(id); }
-    static QComboBox* List(ScreenshotDialog& w, int id) {
-        return qobject_cast<QComboBox*>(w.GetDlgItem(id));
+    static bool AutoNameChecked(ScreenshotDialog& w) {
+        return qobject_cast<QCheckBox*>(WidgetOf(w, ids::kShotAutoNameCheck))->isChecked();
     }
-    static std::vector<std::string> Entries(ScreenshotDialog& w, int id) {
-        std::vector<std::string> out;
-        QComboBox* c = List(w, id);
-        for (int i = 0; i < c->count(); ++i) out.push_back(c->itemText(i).toStdString());
-        return out;
-    }
-    static void Press(ScreenshotDialog& w, int id) {
-        qobject_cast<QAbstractButton*>(w.GetDlgItem(id))->click();
+    static int IconOf(ScreenshotDialog& w, int id) {
+        return WidgetOf(w, id)->property("iconId").toInt();
     }
     void Capture(ScreenshotDialog& w, int width, int height) {
         ScriptedServer server;
@@ -115,8 +116,8 @@ protected:
 
 TEST_F(ScreenshotWindowTest, OpensWithItsDeviceAndNothingCaptured) {
     auto w = Open("emulator-5554");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->windowTitle().toStdString(), "屏幕截图 - Nimbo");
+    EXPECT_TRUE(w->IsWindowVisible());
+    EXPECT_EQ(WindowOf(*w).windowTitle().toStdString(), "屏幕截图 - Nimbo");
     EXPECT_EQ(Text(*w, ids::kShotDeviceField), "emulator-5554");
     EXPECT_EQ(Text(*w, ids::kShotStatus), "未知");
     EXPECT_EQ(List(*w, ids::kShotSizeList)->count(), 0);
@@ -127,11 +128,11 @@ TEST_F(ScreenshotWindowTest, OpensWithItsDeviceAndNothingCaptured) {
               (std::vector<std::string>{"JPG", "BMP", "PNG", "GIF"}));
     EXPECT_EQ(Entries(*w, ids::kShotQualityList),
               (std::vector<std::string>{"100", "90", "80", "70"}));
-    EXPECT_TRUE(qobject_cast<QCheckBox*>(w->GetDlgItem(ids::kShotAutoNameCheck))->isChecked());
-    EXPECT_EQ(w->GetDlgItem(ids::kShotSaveButton)->property("iconId").toInt(), 155);
-    EXPECT_EQ(w->GetDlgItem(ids::kShotRefreshButton)->property("iconId").toInt(), 148);
-    EXPECT_EQ(w->GetDlgItem(ids::kShotOpenFolderButton)->property("iconId").toInt(), 136);
-    EXPECT_TRUE(w->PictureArea()->Drawing().isNull());
+    EXPECT_TRUE(AutoNameChecked(*w));
+    EXPECT_EQ(IconOf(*w, ids::kShotSaveButton), 155);
+    EXPECT_EQ(IconOf(*w, ids::kShotRefreshButton), 148);
+    EXPECT_EQ(IconOf(*w, ids::kShotOpenFolderButton), 136);
+    EXPECT_EQ(w->PictureArea()->Drawing().Width(), 0);
     EXPECT_FALSE(w->CapturedImage().has_value());
     EXPECT_TRUE(w->PixelBuffer().empty());
 }
@@ -173,24 +174,28 @@ TEST_F(ScreenshotWindowTest, SuccessfulCaptureFillsFieldsListAndPicture) {
     for (int y = 0; y < 480; ++y) {
         ASSERT_EQ(std::memcmp(w->CapturedImage()->Row(y), nextBlock.data() + y * 640, 640), 0);
     }
-    EXPECT_EQ(w->PictureArea()->Drawing().pixel(0, 0), Widened(ScreenWord(0, 0, 9)));
+    EXPECT_EQ(w->PictureArea()->Drawing().RawPixel(0, 0), Widened(ScreenWord(0, 0, 9)));
 }
 
 TEST_F(ScreenshotWindowTest, PictureIsDrawnAtFullSizeFromTheTopLeftAndRepainted) {
     auto w = Open();
     Capture(*w, 480, 800);
     EXPECT_EQ(Text(*w, ids::kShotScaleField), "60 %");
-    CapturePictureArea* area = w->PictureArea();
-    const QSize shown = area->size();
+    const QSize shown = test::PictureWidget(*w).size();
     ASSERT_LT(shown.width(), 480);  // the area shows only part of such a screen
     ASSERT_LT(shown.height(), 800);
-    const QImage drawing = area->Drawing();
-    EXPECT_EQ(drawing.size(), shown);
+    const imaging::Canvas& drawing = w->PictureArea()->Drawing();
+    EXPECT_EQ(QSize(drawing.Width(), drawing.Height()), shown);
+    for (int y = 0; y < shown.height(); y += 7) {
+        for (int x = 0; x < shown.width(); x += 5) {
+            ASSERT_EQ(drawing.RawPixel(x, y), Widened(ScreenWord(x, y))) << x << "," << y;
+        }
+    }
     // Whatever covered the window, a new paint shows the same pixels again.
-    w->hide();
-    w->show();
+    w->ShowWindow(false);
+    w->ShowWindow(true);
     QApplication::processEvents();
-    const QImage painted = area->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage painted = test::PaintedPicture(*w);
     ASSERT_EQ(painted.size(), shown);
     for (int y = 0; y < shown.height(); y += 7) {
         for (int x = 0; x < shown.width(); x += 5) {
@@ -214,7 +219,7 @@ TEST_F(ScreenshotWindowTest, EarlyFailuresEmptyTheListAndKeepThePicture) {
     auto w = Open();
     Capture(*w, 320, 480);
     const std::vector<uint8_t> block = w->PixelBuffer();
-    const QImage drawing = w->PictureArea()->Drawing();
+    const imaging::Canvas drawing = w->PictureArea()->Drawing();
 
     struct Case {
         const char* name;
@@ -255,7 +260,7 @@ TEST_F(ScreenshotWindowTest, EarlyFailuresEmptyTheListAndKeepThePicture) {
         // Fields, drawing, kept block and picture are those of the last success.
         EXPECT_EQ(Text(*w, ids::kShotResolutionField), "320x480");
         EXPECT_EQ(Text(*w, ids::kShotScaleField), "100 %");
-        EXPECT_EQ(w->PictureArea()->Drawing(), drawing);
+        EXPECT_TRUE(test::SamePixels(w->PictureArea()->Drawing(), drawing));
         EXPECT_EQ(w->PixelBuffer(), block);
         ASSERT_TRUE(w->CapturedImage().has_value());
         EXPECT_EQ(w->CapturedImage()->Width(), 320);
@@ -343,15 +348,14 @@ TEST_F(ScreenshotWindowTest, NewerHeaderPixelsKeepTheirColours) {
     EXPECT_EQ(Text(*w, ids::kShotResolutionField), "4x2");
     ASSERT_TRUE(w->CapturedImage().has_value());
     const imaging::Bitmap& image = *w->CapturedImage();
-    const QImage& drawing = w->PictureArea()->Drawing();
+    const imaging::Canvas& drawing = w->PictureArea()->Drawing();
     for (uint32_t i = 0; i < width * height; ++i) {
         const int x = int(i % width), y = int(i / width);
         const uint8_t* bgr = image.Row(y) + x * 3;
         EXPECT_EQ(bgr[2], 10 * i);
         EXPECT_EQ(bgr[1], 100 + i);
         EXPECT_EQ(bgr[0], 200 + i);
-        EXPECT_EQ(drawing.pixel(x, y) & 0xFFFFFF,
-                  qRgb(int(10 * i), int(100 + i), int(200 + i)) & 0xFFFFFF);
+        EXPECT_EQ(drawing.RawPixel(x, y), qRgb(int(10 * i), int(100 + i), int(200 + i)));
     }
 }
 
@@ -399,7 +403,7 @@ TEST_F(ScreenshotWindowTest, SavesFollowTheListsAndTheFolderIsShared) {
     // Through the save dialog, into another folder, at a smaller size.
     const fs::path elsewhere = temp_.path() / "pictures";
     fs::create_directories(elsewhere);
-    qobject_cast<QCheckBox*>(w->GetDlgItem(ids::kShotAutoNameCheck))->setChecked(false);
+    qobject_cast<QCheckBox*>(WidgetOf(*w, ids::kShotAutoNameCheck))->setChecked(false);
     List(*w, ids::kShotFormatList)->setCurrentText("BMP");
     List(*w, ids::kShotSizeList)->setCurrentIndex(1);
     dialogs_.saveFileAnswers.push_back((elsewhere / "shot.bmp").string());
@@ -462,26 +466,34 @@ TEST_F(ScreenshotWindowTest, SaveAfterAFailedRefreshKeepsThePicturesOwnSize) {
 
 TEST_F(ScreenshotWindowTest, EscEnterAndTheCloseBoxOnlyHide) {
     auto w = Open();
-    QPointer<ScreenshotDialog> guard(w.get());
-    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
-        w->show();
-        w->GetDlgItem(ids::kShotFormatList)->setFocus();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(w.get(), &press);
+    QWidget& window = WindowOf(*w);
+    QPointer<QWidget> guard(&window);
+    auto send = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&window, &press);
         QApplication::processEvents();
-        EXPECT_FALSE(w->isVisible()) << key;
+    };
+    for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        w->ShowWindow(true);
+        w->GetDlgItem(ids::kShotFormatList)->SetFocus();
+        send(key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_FALSE(w->IsWindowVisible()) << key;
     }
     // Enter on a focused button presses it instead.
-    w->show();
-    w->GetDlgItem(ids::kShotRefreshButton)->setFocus();
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(w.get(), &enter);
-    EXPECT_TRUE(w->isVisible());
+    w->ShowWindow(true);
+    w->GetDlgItem(ids::kShotRefreshButton)->SetFocus();
+    send(Qt::Key_Return);
+    EXPECT_TRUE(w->IsWindowVisible());
     EXPECT_EQ(Text(*w, ids::kShotStatus), "发送数据失败");
+    // With a modifier held, Enter neither presses the button nor hides the window.
+    w->SetItemTextNow(ids::kShotStatus, "未知");
+    send(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(w->IsWindowVisible());
+    EXPECT_EQ(Text(*w, ids::kShotStatus), "未知");
 
-    w->close();
+    window.close();
     QApplication::processEvents();
-    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->IsWindowVisible());
     EXPECT_FALSE(guard.isNull());
 }
 

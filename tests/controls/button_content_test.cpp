@@ -63,7 +63,7 @@ TEST(Caption, NormalOnceEmbossedTwiceWhenDisabled) {
     ASSERT_EQ(normal.drawn.size(), 1u);
     EXPECT_EQ(normal.drawn[0].color, colors.text);
     EXPECT_EQ(normal.drawn[0].rect, (Rect{34, 9, 46, 21}));
-    EXPECT_EQ(normal.drawn[0].format, TextFormat::WordBreakCentered);
+    EXPECT_EQ(normal.drawn[0].format, ui::TextFormat::WordBreakCentered);
 
     FakeTextPainter disabled;
     DrawButtonCaption(dc, {0, 0, 80, 30}, "刷新", true, colors, disabled);

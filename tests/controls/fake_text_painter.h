@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/text_painter.h"
+#include "ui/text_painter.h"
 
 namespace nimbo::testing {
 
@@ -13,10 +13,10 @@ struct DrawnText {
     imaging::Rect rect;
     std::string text;
     imaging::Color color;
-    TextFormat format;
+    ui::TextFormat format;
 };
 
-class FakeTextPainter : public TextPainter {
+class FakeTextPainter : public ui::TextPainter {
 public:
     static constexpr int kCellWidth = 6;
     static constexpr int kCellHeight = 12;
@@ -27,9 +27,9 @@ public:
         return n;
     }
 
-    imaging::Size Measure(std::string_view utf8, int wrapWidth, TextFormat format) override {
+    imaging::Size Measure(std::string_view utf8, int wrapWidth, ui::TextFormat format) override {
         const int chars = CodePoints(utf8);
-        if (format == TextFormat::SingleLineVCenterNoClip || wrapWidth <= 0) {
+        if (format == ui::TextFormat::SingleLineVCenterNoClip || wrapWidth <= 0) {
             return {chars * kCellWidth, kCellHeight};
         }
         const int perLine = std::max(1, wrapWidth / kCellWidth);
@@ -38,10 +38,10 @@ public:
     }
 
     void Draw(imaging::Canvas& canvas, const imaging::Rect& rect, std::string_view utf8,
-              imaging::Color color, TextFormat format) override {
+              imaging::Color color, ui::TextFormat format) override {
         drawn.push_back({rect, std::string(utf8), color, format});
         int y = rect.top;
-        if (format == TextFormat::SingleLineVCenterNoClip) {
+        if (format == ui::TextFormat::SingleLineVCenterNoClip) {
             y += (rect.Height() - kCellHeight) / 2;
         }
         canvas.SetPixel(rect.left, y, color);

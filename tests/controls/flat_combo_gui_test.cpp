@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 
-#include "controls/gui/flat_combo_box.h"
+#include "controls/flat_combo_box.h"
+#include "hosted_control.h"
 #include "widget_events.h"
 
 namespace {
@@ -29,68 +31,81 @@ protected:
         window.resize(300, 100);
         other = new QPushButton(QStringLiteral("Apply"), &window);
         other->setGeometry(200, 10, 80, 24);
-        combo = new CCJFlatComboBox(&window, [this] { return cursor; });
-        combo->setGeometry(10, 10, 120, 22);
-        combo->addItems({QStringLiteral("BMP"), QStringLiteral("JPEG"), QStringLiteral("PNG")});
+        box = HostControl<QComboBox>(combo, &window, {10, 10, 120, 22}, {},
+                                     [this] { return cursor; });
+        for (const char* item : {"BMP", "JPEG", "PNG"}) combo.AddString(item);
         ShowActive(&window);
         cursor = Outside();
     }
-    QPoint Inside() const { return combo->mapToGlobal(QPoint(20, 10)); }
-    QPoint Outside() const { return combo->mapToGlobal(QPoint(20, 60)); }
+    QPoint Inside() const { return box->mapToGlobal(QPoint(20, 10)); }
+    QPoint Outside() const { return box->mapToGlobal(QPoint(20, 60)); }
     QImage Render() {
-        QImage img(combo->size(), QImage::Format_ARGB32_Premultiplied);
+        QImage img(box->size(), QImage::Format_ARGB32_Premultiplied);
         img.fill(Qt::transparent);
-        combo->render(&img);
+        box->render(&img);
         return img;
     }
 
+    CCJFlatComboBox combo;
     QWidget window;
     QPushButton* other = nullptr;
-    CCJFlatComboBox* combo = nullptr;
+    QComboBox* box = nullptr;
     QPoint cursor;
 };
+
+TEST_F(ComboWindow, TheListIsReachedThroughTheControl) {
+    EXPECT_EQ(combo.GetCount(), 3);
+    EXPECT_EQ(combo.GetLBText(1), "JPEG");
+    combo.SetCurSel(2);
+    EXPECT_EQ(box->currentIndex(), 2);
+    EXPECT_EQ(combo.GetCurSel(), 2);
+    EXPECT_EQ(combo.CurrentText(), "PNG");
+    combo.ResetContent();
+    EXPECT_EQ(box->count(), 0);
+    EXPECT_EQ(combo.GetCurSel(), -1);
+}
 
 TEST_F(ComboWindow, HoverDrawsHotOnceAndFlatAgainAfterLeavingWithTheTimerStopped) {
     other->setFocus();
     Pump();
     cursor = Inside();
-    MoveTo(combo, {20, 10});
-    MoveTo(combo, {25, 10});
-    MoveTo(combo, {30, 11});
-    EXPECT_EQ(combo->DrawnStates(), States{ComboFrameState::Hot});
-    EXPECT_TRUE(combo->DrawnHot());
-    EXPECT_TRUE(combo->HoverTimerActive());
+    MoveTo(box, {20, 10});
+    MoveTo(box, {25, 10});
+    MoveTo(box, {30, 11});
+    EXPECT_EQ(combo.DrawnStates(), States{ComboFrameState::Hot});
+    EXPECT_TRUE(combo.DrawnHot());
+    EXPECT_TRUE(combo.HoverTimerActive());
 
     cursor = Outside();
-    ASSERT_TRUE(WaitFor([&] { return !combo->HoverTimerActive(); }));
-    EXPECT_EQ(combo->DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Flat}));
-    EXPECT_FALSE(combo->DrawnHot());
+    ASSERT_TRUE(WaitFor([&] { return !combo.HoverTimerActive(); }));
+    EXPECT_EQ(combo.DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Flat}));
+    EXPECT_FALSE(combo.DrawnHot());
 }
 
 TEST_F(ComboWindow, HoldingTheLeftButtonDrawsThePressedButtonAndStopsTheTimer) {
     other->setFocus();
     Pump();
     cursor = Inside();
-    MoveTo(combo, {20, 10});
-    Mouse(combo, QEvent::MouseButtonPress, {20, 10}, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_TRUE(combo->LeftButtonDown());
-    MoveTo(combo, {21, 10}, Qt::LeftButton);
-    EXPECT_EQ(combo->DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Pressed}));
-    EXPECT_FALSE(combo->HoverTimerActive());
-    combo->hidePopup();
-    EXPECT_FALSE(combo->LeftButtonDown());
+    MoveTo(box, {20, 10});
+    Mouse(box, QEvent::MouseButtonPress, {20, 10}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(combo.LeftButtonDown());
+    MoveTo(box, {21, 10}, Qt::LeftButton);
+    EXPECT_EQ(combo.DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Pressed}));
+    EXPECT_FALSE(combo.HoverTimerActive());
+    box->hidePopup();
+    EXPECT_FALSE(combo.LeftButtonDown());
 }
 
 TEST_F(ComboWindow, FocusDrawsHotWithoutTheTimerAndLosingItDrawsFlat) {
-    combo->setFocus();
+    box->setFocus();
     Pump();
-    EXPECT_TRUE(combo->HasFocusFlag());
-    EXPECT_FALSE(combo->HoverTimerActive());
-    EXPECT_FALSE(combo->DrawnHot());
+    EXPECT_TRUE(combo.HasFocusFlag());
+    EXPECT_FALSE(combo.HoverTimerActive());
+    EXPECT_FALSE(combo.DrawnHot());
     other->setFocus();
     Pump();
-    EXPECT_FALSE(combo->HasFocusFlag());
-    EXPECT_EQ(combo->DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Flat}));
+    EXPECT_FALSE(combo.HasFocusFlag());
+    EXPECT_EQ(combo.DrawnStates(), (States{ComboFrameState::Hot, ComboFrameState::Flat}));
 }
 
 TEST_F(ComboWindow, FramePixelsFollowTheStateAndTheDisabledLook) {
@@ -101,27 +116,27 @@ TEST_F(ComboWindow, FramePixelsFollowTheStateAndTheDisabledLook) {
     window.setPalette(pal);
     other->setFocus();
     Pump();
-    const int w = combo->width();
-    const int thumbLeft = w - 2 - combo->ThumbWidth();
-    EXPECT_EQ(combo->ThumbWidth(), 16);
+    const int w = box->width();
+    const int thumbLeft = w - 2 - combo.ThumbWidth();
+    EXPECT_EQ(combo.ThumbWidth(), 16);
 
     QImage img = Render();
-    EXPECT_EQ(combo->PaintedState(), ComboFrameState::Flat);
+    EXPECT_EQ(combo.PaintedState(), ComboFrameState::Flat);
     EXPECT_EQ(img.pixel(0, 0), qRgb(200, 200, 200));
     EXPECT_EQ(img.pixel(1, 1), qRgb(200, 200, 200));
     EXPECT_EQ(img.pixel(thumbLeft, 10), qRgb(255, 255, 255));
 
-    combo->setFocus();
+    box->setFocus();
     Pump();
     img = Render();
-    EXPECT_EQ(combo->PaintedState(), ComboFrameState::Hot);
+    EXPECT_EQ(combo.PaintedState(), ComboFrameState::Hot);
     EXPECT_EQ(img.pixel(0, 0), qRgb(128, 128, 128));
     EXPECT_EQ(img.pixel(w - 1, 5), qRgb(255, 255, 255));
     EXPECT_EQ(img.pixel(thumbLeft + 1, 5), qRgb(255, 255, 255));
     EXPECT_EQ(img.pixel(thumbLeft, 10), qRgb(200, 200, 200));
 
     other->setFocus();
-    combo->setEnabled(false);
+    box->setEnabled(false);
     Pump();
     img = Render();
     EXPECT_EQ(img.pixel(1, 1), qRgb(255, 255, 255));
@@ -139,29 +154,31 @@ TEST_F(ComboWindow, AltAndACharacterNeverReachTheDialog) {
     TypeKey(other, Qt::Key_A, Qt::AltModifier, QStringLiteral("a"));
     ASSERT_EQ(mnemonics, 1) << "the mnemonic works from elsewhere";
 
-    combo->setFocus();
-    combo->setCurrentIndex(1);
+    box->setFocus();
+    combo.SetCurSel(1);
     Pump();
-    TypeKey(combo, Qt::Key_A, Qt::AltModifier, QStringLiteral("a"));
+    TypeKey(box, Qt::Key_A, Qt::AltModifier, QStringLiteral("a"));
     EXPECT_EQ(mnemonics, 1) << "swallowed while the combo box has the focus";
-    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo.GetCurSel(), 1);
     // Other keys still work.
-    TypeKey(combo, Qt::Key_Down, Qt::NoModifier, QString());
-    EXPECT_EQ(combo->currentIndex(), 2);
+    TypeKey(box, Qt::Key_Down, Qt::NoModifier, QString());
+    EXPECT_EQ(combo.GetCurSel(), 2);
 }
 
 TEST(FlatComboEditable, CompletesTypedTextFromTheList) {
+    CCJFlatComboBox combo;
     QWidget window;
-    auto* combo = new CCJFlatComboBox(&window);
-    combo->setEditable(true);
-    combo->addItems({QStringLiteral("apple"), QStringLiteral("apricot")});
-    combo->setEditText(QString());
+    auto* box = HostControl<QComboBox>(combo, &window, {10, 10, 120, 22});
+    box->setEditable(true);
+    combo.AddString("apple");
+    combo.AddString("apricot");
+    box->setEditText(QString());
     ShowActive(&window);
-    combo->setFocus();
+    box->setFocus();
     Pump();
-    QLineEdit* edit = combo->lineEdit();
+    QLineEdit* edit = box->lineEdit();
     ASSERT_NE(edit, nullptr);
-    EXPECT_TRUE(combo->AutoComplete());
+    EXPECT_TRUE(combo.AutoComplete());
 
     TypeKey(edit, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     EXPECT_EQ(edit->text(), QStringLiteral("apple"));
@@ -179,7 +196,7 @@ TEST(FlatComboEditable, CompletesTypedTextFromTheList) {
     TypeKey(edit, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"));
     EXPECT_EQ(edit->text(), QStringLiteral("apricot"));
     EXPECT_EQ(edit->selectedText(), QStringLiteral("icot"));
-    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo.GetCurSel(), 1);
 }
 
 }  // namespace

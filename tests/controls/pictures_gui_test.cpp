@@ -2,21 +2,24 @@
 // in every look at four times its size, and the windows with their controls.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QPainter>
 #include <filesystem>
 
 #include "capture/gui/screenshot_dialog.h"
-#include "controls/gui/gradient_button.h"
+#include "controls/gradient_button.h"
 #include "help/gui/help_dialog.h"
-#include "ui/qt/dialog.h"
+#include "hosted_control.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/dialog_template.h"
+#include "ui/qt/dialog.h"
 #include "widget_events.h"
 
 namespace {
 
 using namespace nimbo::testing;
 using nimbo::test::MainWindowHarness;
+using nimbo::ui::qt::WindowOf;
 
 std::filesystem::path PictureDir() {
     const char* binaryDir = std::getenv("NIMBO_BINARY_DIR");
@@ -27,64 +30,64 @@ std::filesystem::path PictureDir() {
 
 struct Look {
     const char* name;
-    std::function<void(CGradientButton*, QWidget* elsewhere)> apply;
+    std::function<void(CGradientButton&, QAbstractButton*, QWidget* elsewhere)> apply;
 };
 
 TEST(Pictures, OneButtonInEveryLookAtFourTimesItsSize) {
+    CGradientButton button;
     QWidget window;
-    window.setFont(nimbo::ui::Dialog::DialogFont(nimbo::resources::MainDialogTemplate()));
+    window.setFont(nimbo::ui::qt::QtDialogPeer::DialogFont(nimbo::resources::MainDialogTemplate()));
     window.resize(200, 80);
     auto* elsewhere = new QWidget(&window);
     elsewhere->setFocusPolicy(Qt::StrongFocus);
     elsewhere->setGeometry(0, 60, 10, 10);
-    auto* button = new CGradientButton(&window);
-    button->setGeometry(10, 10, 96, 30);
-    button->setText(QStringLiteral("刷新设备列表"));
-    button->SetIconById(148);
+    auto* widget = HostControl<QAbstractButton>(button, &window, {10, 10, 96, 30});
+    widget->setText(QStringLiteral("刷新设备列表"));
+    button.SetIconById(148);
     ShowActive(&window);
 
     const Look looks[] = {
-        {"normal", [](CGradientButton*, QWidget* e) { e->setFocus(); }},
-        {"focused", [](CGradientButton* b, QWidget*) { b->setFocus(); }},
+        {"normal", [](CGradientButton&, QAbstractButton*, QWidget* e) { e->setFocus(); }},
+        {"focused", [](CGradientButton&, QAbstractButton* w, QWidget*) { w->setFocus(); }},
         {"default",
-         [](CGradientButton* b, QWidget* e) {
+         [](CGradientButton& b, QAbstractButton*, QWidget* e) {
              e->setFocus();
-             b->SetButtonStyle(CSmartButton::kDefPushButton);
+             b.SetButtonStyle(CSmartButton::kDefPushButton);
          }},
         {"hot",
-         [](CGradientButton* b, QWidget* e) {
-             b->SetButtonStyle(CSmartButton::kPushButton);
+         [](CGradientButton& b, QAbstractButton* w, QWidget* e) {
+             b.SetButtonStyle(CSmartButton::kPushButton);
              e->setFocus();
-             MoveTo(b, {20, 10});
+             MoveTo(w, {20, 10});
          }},
         {"hot and focused",
-         [](CGradientButton* b, QWidget*) {
-             b->setFocus();
-             MoveTo(b, {20, 10});
+         [](CGradientButton&, QAbstractButton* w, QWidget*) {
+             w->setFocus();
+             MoveTo(w, {20, 10});
          }},
         {"pressed",
-         [](CGradientButton* b, QWidget*) {
-             Leave(b);
-             b->setDown(true);
+         [](CGradientButton&, QAbstractButton* w, QWidget*) {
+             Leave(w);
+             w->setDown(true);
          }},
         {"disabled",
-         [](CGradientButton* b, QWidget*) {
-             b->setDown(false);
-             b->setEnabled(false);
+         [](CGradientButton&, QAbstractButton* w, QWidget*) {
+             w->setDown(false);
+             w->setEnabled(false);
          }},
     };
     constexpr int kScale = 4;
     constexpr int kGap = 8;
-    const QSize one = button->size() * kScale;
+    const QSize one = widget->size() * kScale;
     QImage sheet(one.width(), (one.height() + kGap) * int(std::size(looks)), QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter p(&sheet);
     int y = 0;
     for (const Look& look : looks) {
-        look.apply(button, elsewhere);
+        look.apply(button, widget, elsewhere);
         Pump();
-        const QImage shot = button->grab().toImage();
-        ASSERT_EQ(shot.size(), button->size()) << look.name;
+        const QImage shot = widget->grab().toImage();
+        ASSERT_EQ(shot.size(), widget->size()) << look.name;
         p.drawImage(0, y, shot.scaled(one, Qt::IgnoreAspectRatio, Qt::FastTransformation));
         y += one.height() + kGap;
     }
@@ -98,7 +101,7 @@ TEST(Pictures, HelpWindow) {
     ASSERT_TRUE(help.Create());
     Pump();
     ASSERT_NE(help.CloseButton(), nullptr);
-    const auto file = MainWindowHarness::SaveWindowPicture(help, "help_window_skinned");
+    const auto file = MainWindowHarness::SaveWindowPicture(WindowOf(help), "help_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
@@ -106,13 +109,13 @@ TEST(Pictures, MainAndScreenshotWindows) {
     MainWindowHarness h;
     nimbo::MainDialog& w = h.Open();
     Pump();
-    auto file = MainWindowHarness::SaveWindowPicture(w, "main_window_skinned");
+    auto file = MainWindowHarness::SaveWindowPicture(WindowOf(w), "main_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 
     nimbo::ScreenshotDialog shot(h.Context(), "emulator-5554", &w);
     ASSERT_TRUE(shot.Create());
     Pump();
-    file = MainWindowHarness::SaveWindowPicture(shot, "screenshot_window_skinned");
+    file = MainWindowHarness::SaveWindowPicture(WindowOf(shot), "screenshot_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 

@@ -10,7 +10,8 @@
 #include <iterator>
 
 #include "driver/usb_driver_package.h"
-#include "ui/qt/qt_dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/qt/dialog.h"
 #include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
@@ -76,14 +77,14 @@ TEST(DriverButton, UnwritableHomeStillEndsWithTheNotice) {
     EXPECT_EQ(boxes.back().title, "Nimbo");
     EXPECT_NE(boxes.back().text.find("没有全部写入"), std::string::npos);
     EXPECT_EQ(boxes.back().text.find("sudo cp"), std::string::npos);
-    EXPECT_TRUE(h.Window().isVisible());
+    EXPECT_TRUE(h.Window().IsWindowVisible());
 }
 
 TEST(DriverButton, NoticeAsTheDesktopShowsIt) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    ui::QtDialogs desktop;
-    h.Context().dialogs = &desktop;
+    const auto desktop = ui::MakeSystemDialogs();
+    h.Context().dialogs = desktop.get();
     std::string title, text;
     QTimer::singleShot(0, [&] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -95,7 +96,7 @@ TEST(DriverButton, NoticeAsTheDesktopShowsIt) {
             box->accept();
         }
     });
-    w.activateWindow();
+    ui::qt::WindowOf(w).activateWindow();
     h.Click(ids::kDriverButton);
     EXPECT_EQ(title, "Nimbo");
     EXPECT_NE(text.find(" && sudo udevadm control --reload-rules"), std::string::npos) << text;

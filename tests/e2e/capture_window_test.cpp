@@ -4,23 +4,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <cstdio>
 #include <filesystem>
 
-#include "capture/gui/capture_picture_area.h"
 #include "capture/gui/screenshot_dialog.h"
+#include "capture/screenshot_window_access.h"
 #include "support/phone_fixture.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
 
 using test::MainWindowHarness;
+using test::List;
 using test::PhoneFixture;
+using test::Press;
 namespace fs = std::filesystem;
 
 // The simulated phone's screen: red across, green down, a blue checkerboard.
@@ -48,16 +50,9 @@ std::string Identify(const fs::path& file) {
     return out;
 }
 
-void Press(ScreenshotDialog& w, int id) {
-    qobject_cast<QAbstractButton*>(w.GetDlgItem(id))->click();
-}
-QComboBox* List(ScreenshotDialog& w, int id) {
-    return qobject_cast<QComboBox*>(w.GetDlgItem(id));
-}
-
 // Compares the picture area, as painted, with the phone's screen.
 void ExpectScreenShown(ScreenshotDialog& w, int width, int height, bool widened) {
-    const QImage painted = w.PictureArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage painted = test::PaintedPicture(w);
     const int shownWidth = std::min(width, painted.width());
     const int shownHeight = std::min(height, painted.height());
     ASSERT_GT(shownWidth, 100);
@@ -86,8 +81,8 @@ TEST(CaptureWindowE2E, RefreshShowsThePhoneAndEveryFormatSaves) {
         ASSERT_EQ(harness.Text(ids::kCurrentDevice), phones.serial(0));
         harness.Click(ids::kScreenshotButton);
         QApplication::processEvents();
-        auto windows = main.findChildren<ScreenshotDialog*>();
-        ASSERT_EQ(windows.size(), 1);
+        auto windows = test::ScreenshotWindowsOf(main);
+        ASSERT_EQ(windows.size(), 1u);
         ScreenshotDialog& w = *windows[0];
         EXPECT_EQ(w.ItemTextNow(ids::kShotDeviceField), phones.serial(0));
 
@@ -96,7 +91,7 @@ TEST(CaptureWindowE2E, RefreshShowsThePhoneAndEveryFormatSaves) {
         EXPECT_EQ(w.ItemTextNow(ids::kShotResolutionField), "320x480");
         EXPECT_EQ(w.ItemTextNow(ids::kShotScaleField), "100 %");
         ExpectScreenShown(w, 320, 480, true);
-        MainWindowHarness::SaveWindowPicture(w, "screenshot_window_after_capture");
+        MainWindowHarness::SaveWindowPicture(ui::qt::WindowOf(w), "screenshot_window_after_capture");
 
         const fs::path docs = harness.Context().paths.documentsDir;
         struct Case {

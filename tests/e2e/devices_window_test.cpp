@@ -17,6 +17,7 @@
 #include "support/phone_fixture.h"
 #include "support/phonesim_process.h"
 #include "support_gui/main_window_harness.h"
+#include "ui/qt/dialog.h"
 #include "support_gui/window_with_phones.h"
 #include "templates/control_ids.h"
 
@@ -31,7 +32,7 @@ class DevicesWindowTest : public test::WindowWithPhonesTest {
 protected:
     void SetUp() override {
         WindowWithPhonesTest::SetUp();
-        list_ = window_->Window().DeviceList();
+        list_ = &MainWindowHarness::QtList(window_->Window().DeviceList());
     }
 
     void Refresh() { window_->Click(ids::kRefreshDevicesButton); }
@@ -57,7 +58,7 @@ protected:
         QApplication::processEvents();
     }
 
-    ui::ListView* list_ = nullptr;
+    ui::qt::QtListView* list_ = nullptr;
 };
 
 TEST_F(DevicesWindowTest, OnePhoneIsListedAndStaysCurrentAfterTheServerStops) {
@@ -111,8 +112,8 @@ TEST(DevicesAtStartUp, TheListFillsWithoutAClickOnceTheServerHasThePhone) {
     window.Context().startupDeviceRetries = 400;
     window.Context().startupDeviceRetryInterval = 50ms;
     window.Open();
-    ui::ListView* list = window.Window().DeviceList();
-    auto* retries = window.Window().findChild<QTimer*>("deviceRetryTimer");
+    ui::qt::QtListView* list = &MainWindowHarness::QtList(window.Window().DeviceList());
+    auto* retries = ui::qt::WindowOf(window.Window()).findChild<QTimer*>("deviceRetryTimer");
     ASSERT_NE(retries, nullptr);
     EXPECT_TRUE(retries->isActive());
 

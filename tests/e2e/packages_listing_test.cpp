@@ -83,7 +83,7 @@ TEST_F(PackagesWindowTest, HiddenRemovalButtonShowsTheMarkedRowPerCheckedRowAndR
     Refresh();
     ClickRow(0);
     ClickRow(3);  // rows 0 and 3 checked, the mark on row 3
-    EXPECT_FALSE(window_->Window().GetDlgItem(ids::kUninstallButton)->isVisible());
+    EXPECT_FALSE(window_->Window().GetDlgItem(ids::kUninstallButton)->IsVisible());
     window_->Click(ids::kUninstallButton);
     const auto boxes = window_->Dialogs().MessageBoxes();
     ASSERT_EQ(boxes.size(), 2u);

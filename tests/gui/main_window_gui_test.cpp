@@ -18,23 +18,31 @@
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
 #include "templates/dialog_template.h"
+#include "ui/qt/dialog.h"
+#include "ui/qt/list_view.h"
 
 namespace nimbo {
 namespace {
 
 using test::MainWindowHarness;
+using ui::qt::WidgetOf;
+using ui::qt::WindowOf;
+
+QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+ui::qt::QtListView* QtList(ui::ListView* list) { return dynamic_cast<ui::qt::QtListView*>(list); }
 
 std::string FileBytes(const std::filesystem::path& p) { return test::ReadFileBytes(p); }
 
 TEST(MainWindow, CaptionSizeAndDialogUnits) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    EXPECT_EQ(w.windowTitle().toStdString(), "Nimbo2.3 [PC版]    (Android和Kelvo)");
+    EXPECT_EQ(WindowOf(w).windowTitle().toStdString(), "Nimbo2.3 [PC版]    (Android和Kelvo)");
     // The Song face at 9 points gives the classic 6 x 12 base units, so the
     // window is 452 x 438 units = 678 x 657 pixels, as wide as the banner.
     EXPECT_EQ(w.Units().baseX, 6);
     EXPECT_EQ(w.Units().baseY, 12);
-    EXPECT_EQ(w.size(), QSize(678, 657));
+    EXPECT_EQ(WindowOf(w).size(), QSize(678, 657));
 }
 
 TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
@@ -47,15 +55,15 @@ TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
         const QString name = c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id)
                                        : QStringLiteral("static_%1").arg(index);
         ++index;
-        auto* ctl = w.findChild<QWidget*>(name);
+        auto* ctl = WindowOf(w).findChild<QWidget*>(name);
         ASSERT_NE(ctl, nullptr);
-        const QRect want = w.Units().ToPixels(c.x, c.y, c.cx, c.cy);
+        const QRect want = ToQRect(w.Units().ToPixels(c.x, c.y, c.cx, c.cy));
         EXPECT_EQ(ctl->pos(), want.topLeft());
         if (c.cls != resources::ControlClass::StaticBitmap &&
             c.cls != resources::ControlClass::StaticIcon) {
             EXPECT_EQ(ctl->size(), want.size());
         }
-        EXPECT_EQ(ctl->isVisibleTo(&w), !(c.style & resources::kHidden));
+        EXPECT_EQ(ctl->isVisibleTo(&WindowOf(w)), !(c.style & resources::kHidden));
         if (auto* b = qobject_cast<QAbstractButton*>(ctl)) {
             EXPECT_EQ(b->text().toStdString(), c.text);
         }
@@ -63,13 +71,13 @@ TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
             EXPECT_EQ(qobject_cast<QLabel*>(ctl)->text().toStdString(), c.text);
         }
     }
-    auto* banner = w.findChild<QLabel*>(QStringLiteral("static_2"));
+    auto* banner = WindowOf(w).findChild<QLabel*>(QStringLiteral("static_2"));
     ASSERT_NE(banner, nullptr);
     EXPECT_EQ(banner->pixmap().size(), QSize(678, 84));
     EXPECT_EQ(h.Text(ids::kInstallStatus), MainDialog::ReadyText());
     EXPECT_EQ(h.Text(ids::kOperationStatus), "执行后请耐心等待,时间原因未做异常处理");
     EXPECT_EQ(h.Text(ids::kCurrentDevice), "");
-    EXPECT_EQ(QApplication::focusWidget(), w.GetDlgItem(ids::kDriverButton));
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(w, ids::kDriverButton));
 }
 
 TEST(MainWindow, ButtonsCarryTheirIcons) {
@@ -81,18 +89,18 @@ TEST(MainWindow, ButtonsCarryTheirIcons) {
                                          {1017, 149}, {1016, 148}};
     for (auto [id, icon] : icons) {
         SCOPED_TRACE(id);
-        auto* b = qobject_cast<QAbstractButton*>(w.GetDlgItem(id));
+        auto* b = qobject_cast<QAbstractButton*>(WidgetOf(w, id));
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->property("iconId").toInt(), icon);
     }
-    auto* hidden = qobject_cast<QAbstractButton*>(w.GetDlgItem(ids::kUninstallButton));
+    auto* hidden = qobject_cast<QAbstractButton*>(WidgetOf(w, ids::kUninstallButton));
     EXPECT_EQ(hidden->property("iconId").toInt(), 0);
 }
 
 TEST(MainWindow, ListHeadersWidthsAndStyles) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    auto* packages = w.PackageList();
+    auto* packages = QtList(w.PackageList());
     ASSERT_EQ(packages->columnCount(), 2);
     EXPECT_EQ(packages->horizontalHeaderItem(0)->text(), "序号");
     EXPECT_EQ(packages->horizontalHeaderItem(1)->text(), "软件名称");
@@ -101,7 +109,7 @@ TEST(MainWindow, ListHeadersWidthsAndStyles) {
     EXPECT_EQ(packages->GetExtendedStyle(), 0x167u);
     EXPECT_FALSE(packages->horizontalHeader()->sectionsClickable());
 
-    auto* devices = w.DeviceList();
+    auto* devices = QtList(w.DeviceList());
     ASSERT_EQ(devices->columnCount(), 3);
     const char* heads[] = {"序号", "类型", "设备"};
     const int widths[] = {50, 60, 140};
@@ -117,17 +125,17 @@ TEST(MainWindow, ListHeadersWidthsAndStyles) {
 TEST(MainWindow, KeysNeverReachTheControls) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    auto* edit = qobject_cast<QLineEdit*>(w.GetDlgItem(ids::kApkPathEdit));
+    auto* edit = qobject_cast<QLineEdit*>(WidgetOf(w, ids::kApkPathEdit));
     edit->setFocus();
     QTest::keyClicks(edit, "abc");
     EXPECT_EQ(edit->text(), "");
     QTest::keyClick(edit, Qt::Key_Return);
-    QTest::keyClick(&w, Qt::Key_Enter);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.result(), 0);
+    QTest::keyClick(&WindowOf(w), Qt::Key_Enter);
+    EXPECT_TRUE(WindowOf(w).isVisible());
+    EXPECT_EQ(ui::qt::PeerOf(w).result(), 0);
     // Esc hides the window for good, pausing half a second first.
     QTest::keyClick(edit, Qt::Key_Escape);
-    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(WindowOf(w).isVisible());
     EXPECT_TRUE(w.EscapeHidWindow());
     EXPECT_EQ(h.Clock().Slept(), std::chrono::milliseconds(500));
 }
@@ -136,16 +144,16 @@ TEST(MainWindow, ExitEndsTheModalLoop) {
     MainWindowHarness h;
     MainDialog w(h.Context());
     QTimer::singleShot(0, [&] {
-        qobject_cast<QAbstractButton*>(w.GetDlgItem(ids::kExitButton))->click();
+        qobject_cast<QAbstractButton*>(WidgetOf(w, ids::kExitButton))->click();
     });
-    EXPECT_EQ(w.DoModal(), QDialog::Accepted);
+    EXPECT_EQ(w.DoModal(), ui::kIdOk);
 }
 
 TEST(MainWindow, CloseBoxEndsTheModalLoopAsCancelled) {
     MainWindowHarness h;
     MainDialog w(h.Context());
-    QTimer::singleShot(0, [&] { w.close(); });
-    EXPECT_EQ(w.DoModal(), QDialog::Rejected);
+    QTimer::singleShot(0, [&] { WindowOf(w).close(); });
+    EXPECT_EQ(w.DoModal(), ui::kIdCancel);
 }
 
 TEST(MainWindow, StartUpWritesTheFirstThreePayloads) {
@@ -164,7 +172,7 @@ TEST(MainWindow, StartUpWritesTheFirstThreePayloads) {
 TEST(MainWindow, PictureForPeopleToLookAt) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    auto file = MainWindowHarness::SaveWindowPicture(w, "main_window");
+    auto file = MainWindowHarness::SaveWindowPicture(WindowOf(w), "main_window");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 

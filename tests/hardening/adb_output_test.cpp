@@ -13,10 +13,10 @@
 #include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
 #include "install/classify_install_output.h"
+#include "install/install_test_support.h"
 #include "install/install_workers.h"
 #include "packages/package_list_parser.h"
 #include "packages/package_test_support.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -113,10 +113,10 @@ TEST_F(HostileAdbOutput, PathBeginningWithADashReachesAdbAsAFileNotAnOption) {
     const fs::path before = fs::current_path();
     fs::current_path(work.path());
     std::ofstream("-l.apk") << "PK";
-    auto items = std::make_shared<test::RecordingItems>();
-    items->SetDlgItemText(ids::kApkPathEdit, "-l.apk");
+    auto view = std::make_shared<test::RecordingInstallView>();
+    view->TypeApkPath("-l.apk");
     adb_.Prints("Success\n");
-    const InstallEnd end = ApkInstallWorker(items, runner_);
+    const InstallEnd end = ApkInstallWorker(view, runner_);
     fs::current_path(before);
     EXPECT_EQ(end, InstallEnd::Finished);
     ASSERT_EQ(adb_.Calls().size(), 1u);

@@ -2,6 +2,7 @@
 // texts, icons, the online help page, and the three ways to close it.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -11,16 +12,19 @@
 #include <functional>
 
 #include "adbtool/web_addresses.h"
-#include "controls/gui/gradient_button.h"
+#include "controls/gradient_button.h"
 #include "help/gui/help_dialog.h"
 #include "support/fakes.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
 
 using test::MainWindowHarness;
+using ui::qt::WidgetOf;
+using ui::qt::WindowOf;
 
 struct Expected {
     const char* name;
@@ -61,8 +65,9 @@ std::string TextOf(QWidget* w) {
 void WhenHelpShows(const std::function<void(HelpDialog&)>& act, int triesLeft = 500) {
     QTimer::singleShot(triesLeft == 500 ? 0 : 10, [act, triesLeft] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* help = qobject_cast<HelpDialog*>(w);
-            if (help && help->isVisible()) {
+            auto* peer = qobject_cast<ui::qt::QtDialogPeer*>(w);
+            auto* help = peer ? dynamic_cast<HelpDialog*>(&peer->Owner()) : nullptr;
+            if (help && help->IsWindowVisible()) {
                 act(*help);
                 return;
             }
@@ -75,31 +80,39 @@ void WhenHelpShows(const std::function<void(HelpDialog&)>& act, int triesLeft = 
     });
 }
 
-void PressEscape(QWidget& w) {
+void PressEscape(HelpDialog& help) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&w, &press);
+    QApplication::sendEvent(&WindowOf(help), &press);
 }
+
+// As the user clicks it.
+void Click(HelpDialog& help, int id) {
+    qobject_cast<QAbstractButton*>(WidgetOf(help, id))->click();
+}
+
+QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 TEST(HelpWindow, CaptionSizeTextsAndPositions) {
     test::RecordingShell shell;
     HelpDialog help(&shell);
     help.Create();
-    EXPECT_EQ(help.windowTitle().toStdString(), "Ostrel使用帮助");
-    EXPECT_EQ(help.size(), QSize(help.Units().X(229), help.Units().Y(209)));
-    EXPECT_FALSE(help.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QWidget& window = WindowOf(help);
+    EXPECT_EQ(window.windowTitle().toStdString(), "Ostrel使用帮助");
+    EXPECT_EQ(window.size(), QSize(help.Units().X(229), help.Units().Y(209)));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     for (const Expected& e : kControls) {
         SCOPED_TRACE(e.name);
-        auto* w = help.findChild<QWidget*>(QString::fromLatin1(e.name));
+        auto* w = window.findChild<QWidget*>(QString::fromLatin1(e.name));
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->geometry(), help.Units().ToPixels(e.x, e.y, e.cx, e.cy));
+        EXPECT_EQ(w->geometry(), ToQRect(help.Units().ToPixels(e.x, e.y, e.cx, e.cy)));
         EXPECT_EQ(TextOf(w), e.text);
         EXPECT_TRUE(w->isVisible());
     }
-    auto* line = help.findChild<QFrame*>(QStringLiteral("static_4"));
+    auto* line = window.findChild<QFrame*>(QStringLiteral("static_4"));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->frameShape(), QFrame::HLine);
-    EXPECT_EQ(help.findChildren<QAbstractButton*>().size(), 2);
-    test::MainWindowHarness::SaveWindowPicture(help, "help_dialog");
+    EXPECT_EQ(window.findChildren<QAbstractButton*>().size(), 2);
+    test::MainWindowHarness::SaveWindowPicture(window, "help_dialog");
 }
 
 TEST(HelpWindow, BothButtonsAreSkinnedWithTheirIcons) {
@@ -107,20 +120,22 @@ TEST(HelpWindow, BothButtonsAreSkinnedWithTheirIcons) {
     help.Create();
     ASSERT_NE(help.OnlineHelpButton(), nullptr);
     ASSERT_NE(help.CloseButton(), nullptr);
-    EXPECT_EQ(help.GetDlgItem(ids::kHelpOnlineButton), help.OnlineHelpButton());
-    EXPECT_EQ(help.GetDlgItem(ids::kHelpCloseButton), help.CloseButton());
+    EXPECT_EQ(help.CustomItem(ids::kHelpOnlineButton), help.OnlineHelpButton());
+    EXPECT_EQ(help.CustomItem(ids::kHelpCloseButton), help.CloseButton());
+    EXPECT_EQ(help.GetDlgItem(ids::kHelpOnlineButton), &help.OnlineHelpButton()->Host()->Self());
+    EXPECT_EQ(help.GetDlgItem(ids::kHelpCloseButton), &help.CloseButton()->Host()->Self());
     EXPECT_TRUE(help.OnlineHelpButton()->HasIcon());
     EXPECT_TRUE(help.CloseButton()->HasIcon());
-    EXPECT_EQ(help.OnlineHelpButton()->property("iconId").toInt(), 137);
-    EXPECT_EQ(help.CloseButton()->property("iconId").toInt(), 135);
+    EXPECT_EQ(WidgetOf(help, ids::kHelpOnlineButton)->property("iconId").toInt(), 137);
+    EXPECT_EQ(WidgetOf(help, ids::kHelpCloseButton)->property("iconId").toInt(), 135);
 }
 
 TEST(HelpWindow, OnlineHelpOpensTheSecondMakersPageMaximisedAndStaysOpen) {
     test::RecordingShell shell;
     HelpDialog help(&shell);
     help.Create();
-    help.OnlineHelpButton()->click();
-    help.OnlineHelpButton()->click();
+    Click(help, ids::kHelpOnlineButton);
+    Click(help, ids::kHelpOnlineButton);
     QApplication::processEvents();
     auto opened = shell.All();
     ASSERT_EQ(opened.size(), 2u);
@@ -129,34 +144,34 @@ TEST(HelpWindow, OnlineHelpOpensTheSecondMakersPageMaximisedAndStaysOpen) {
     EXPECT_EQ(page, std::string(web::kSecondMakerSite) + "Androidxiazai/344.html");
     EXPECT_TRUE(opened[0].maximised);
     EXPECT_FALSE(opened[0].folder);
-    EXPECT_TRUE(help.isVisible());
+    EXPECT_TRUE(help.IsWindowVisible());
 
     HelpDialog noShell(nullptr);  // no opener: the press does nothing visible
     noShell.Create();
-    noShell.OnlineHelpButton()->click();
-    EXPECT_TRUE(noShell.isVisible());
+    Click(noShell, ids::kHelpOnlineButton);
+    EXPECT_TRUE(noShell.IsWindowVisible());
 }
 
 TEST(HelpWindow, CloseIsConfirmedEscapeAndCloseBoxAreCancelled) {
     const std::pair<const char*, std::function<void(HelpDialog&)>> ways[] = {
-        {"关闭", [](HelpDialog& h) { h.CloseButton()->click(); }},
+        {"关闭", [](HelpDialog& h) { Click(h, ids::kHelpCloseButton); }},
         {"Esc", [](HelpDialog& h) { PressEscape(h); }},
-        {"close box", [](HelpDialog& h) { h.close(); }},
+        {"close box", [](HelpDialog& h) { WindowOf(h).close(); }},
     };
-    const int expected[] = {QDialog::Accepted, QDialog::Rejected, QDialog::Rejected};
+    const int expected[] = {ui::kIdOk, ui::kIdCancel, ui::kIdCancel};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(ways[i].first);
         HelpDialog help(nullptr);
         WhenHelpShows(ways[i].second);
         EXPECT_EQ(help.DoModal(), expected[i]);
-        EXPECT_FALSE(help.isVisible());
+        EXPECT_FALSE(help.IsWindowVisible());
     }
 }
 
 // Texts and states of every main window control, to show it came back unchanged.
 std::vector<std::string> MainWindowState(MainDialog& w) {
     std::vector<std::string> state;
-    for (QWidget* c : w.findChildren<QWidget*>()) {
+    for (QWidget* c : WindowOf(w).findChildren<QWidget*>()) {
         if (!c->objectName().startsWith(QStringLiteral("ctl_"))) continue;
         const int id = c->objectName().mid(4).toInt();
         state.push_back(c->objectName().toStdString() + "=" + w.ItemTextNow(id) +
@@ -170,18 +185,20 @@ TEST(HelpWindow, EveryPressOfHelpShowsAFreshModalWindowOverTheMainWindow) {
     MainDialog& w = h.Open();
     const auto before = MainWindowState(w);
     const std::function<void(HelpDialog&)> closers[] = {
-        [](HelpDialog& help) { help.CloseButton()->click(); },
+        [](HelpDialog& help) { Click(help, ids::kHelpCloseButton); },
         [](HelpDialog& help) { PressEscape(help); },
-        [](HelpDialog& help) { help.close(); },
+        [](HelpDialog& help) { WindowOf(help).close(); },
     };
-    std::vector<QPointer<HelpDialog>> shown;
+    std::vector<QPointer<QWidget>> shown;
     for (const auto& close : closers) {
         bool checked = false;
         WhenHelpShows([&](HelpDialog& help) {
-            shown.push_back(&help);
-            EXPECT_EQ(help.parentWidget(), &w);
-            EXPECT_TRUE(help.isModal());
-            EXPECT_EQ(QApplication::activeModalWidget(), &help);
+            QWidget& window = WindowOf(help);
+            shown.push_back(&window);
+            EXPECT_EQ(help.Owner(), &w);
+            EXPECT_EQ(window.parentWidget(), &WindowOf(w));
+            EXPECT_TRUE(window.isModal());
+            EXPECT_EQ(QApplication::activeModalWidget(), &window);
             checked = true;
             close(help);
         });
@@ -191,7 +208,7 @@ TEST(HelpWindow, EveryPressOfHelpShowsAFreshModalWindowOverTheMainWindow) {
         ASSERT_FALSE(shown.empty());
         EXPECT_TRUE(shown.back().isNull());
         EXPECT_EQ(MainWindowState(w), before);
-        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.IsWindowVisible());
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     EXPECT_EQ(shown.size(), 3u);
@@ -203,9 +220,9 @@ TEST(HelpWindow, OnlineHelpFromTheMainWindowsHelpKeepsTheWindowOpen) {
     h.Open();
     bool stillOpen = false;
     WhenHelpShows([&](HelpDialog& help) {
-        help.OnlineHelpButton()->click();
-        stillOpen = help.isVisible();
-        help.CloseButton()->click();
+        Click(help, ids::kHelpOnlineButton);
+        stillOpen = help.IsWindowVisible();
+        Click(help, ids::kHelpCloseButton);
     });
     h.Click(ids::kHelpButton);
     EXPECT_TRUE(stillOpen);

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <thread>
 
+#include "install/install_test_support.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
 #include "support/worker_stand_ins.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -24,8 +24,8 @@ constexpr const char* kSuccess = "安装成功,请在手机功能表中运行使
 
 class InstallWorkerTest : public ::testing::Test {
 protected:
-    std::string Status() { return items_->Text(ids::kInstallStatus); }
-    std::vector<std::string> StatusWrites() { return items_->WritesTo(ids::kInstallStatus); }
+    std::string Status() { return view_->Status(); }
+    std::vector<std::string> StatusWrites() { return view_->StatusWrites(); }
 
     fs::path MakeFile(const std::string& name) {
         fs::path p = files_.path() / name;
@@ -40,22 +40,23 @@ protected:
     std::unique_ptr<platform::ProcessLauncher> launcher_ =
         platform::MakeSystemProcessLauncher(adb_.dir());
     CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
-    std::shared_ptr<test::RecordingItems> items_ = std::make_shared<test::RecordingItems>();
+    std::shared_ptr<test::RecordingInstallView> view_ =
+        std::make_shared<test::RecordingInstallView>();
 };
 
 TEST_F(InstallWorkerTest, EmptyOrMissingPathIsReportedWithoutRunningAdb) {
-    items_->SetDlgItemText(ids::kApkPathEdit, "");
-    EXPECT_EQ(ApkInstallWorker(items_, runner_), InstallEnd::NoFileChosen);
+    view_->TypeApkPath("");
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::NoFileChosen);
     EXPECT_EQ(Status(), kNoApkChosenText);
 
-    items_->SetDlgItemText(ids::kApkPathEdit, (files_.path() / "gone.apk").string());
-    EXPECT_EQ(ApkInstallWorker(items_, runner_), InstallEnd::FileMissing);
+    view_->TypeApkPath((files_.path() / "gone.apk").string());
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::FileMissing);
     EXPECT_EQ(Status(), kApkMissingText);
 
     // A path that exists only after trimming is still not there.
     const std::string real = MakeFile("x.apk").string();
-    items_->SetDlgItemText(ids::kApkPathEdit, real + " ");
-    EXPECT_EQ(ApkInstallWorker(items_, runner_), InstallEnd::FileMissing);
+    view_->TypeApkPath(real + " ");
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::FileMissing);
     EXPECT_TRUE(adb_.Calls().empty());
 }
 
@@ -65,9 +66,9 @@ TEST_F(InstallWorkerTest, PathReachesAdbAsOneArgumentByteForByte) {
         SCOPED_TRACE(name);
         const std::string path = MakeFile(name).string();
         fs::remove(adb_.dir() / "calls");
-        items_->SetDlgItemText(ids::kApkPathEdit, path);
+        view_->TypeApkPath(path);
         adb_.Prints("Success\n");
-        EXPECT_EQ(ApkInstallWorker(items_, runner_), InstallEnd::Finished);
+        EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::Finished);
         ASSERT_EQ(adb_.Calls().size(), 1u);
         EXPECT_EQ(adb_.Calls()[0], (std::vector<std::string>{"install", "-r", path}));
         EXPECT_EQ(Status(), kSuccess);
@@ -75,34 +76,34 @@ TEST_F(InstallWorkerTest, PathReachesAdbAsOneArgumentByteForByte) {
 }
 
 TEST_F(InstallWorkerTest, StatusLineFollowsWhatAdbSays) {
-    items_->SetDlgItemText(ids::kApkPathEdit, MakeFile("x.apk").string());
-    items_->SetDlgItemText(ids::kInstallStatus, kApkInstallStartText);
+    view_->TypeApkPath(MakeFile("x.apk").string());
+    view_->ShowInstallStatus(kApkInstallStartText);
 
     adb_.Prints(
         "Performing Push Install\n"
         "x.apk: 1 file pushed. 3.1 MB/s (1234 bytes in 0.001s)\n"
         "\tpkg: /data/local/tmp/x.apk\n"
         "Failure [INSTALL_FAILED_OLDER_SDK]\n");
-    ApkInstallWorker(items_, runner_);
+    ApkInstallWorker(view_, runner_);
     EXPECT_EQ(Status(), "安装失败,该软件版本过老,联系APK文件的开发商");
 
     // A complaint the table does not know leaves the line as it was.
     const size_t writes = StatusWrites().size();
     adb_.Prints("adb: usage: unknown option --frobnicate\n");
-    EXPECT_EQ(ApkInstallWorker(items_, runner_), InstallEnd::Finished);
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::Finished);
     EXPECT_EQ(StatusWrites().size(), writes);
 
     // No output at all: nothing written either.
     adb_.Prints("");
-    ApkInstallWorker(items_, runner_);
+    ApkInstallWorker(view_, runner_);
     EXPECT_EQ(StatusWrites().size(), writes);
 }
 
 TEST_F(InstallWorkerTest, CompanionInstallsFromTheSystemFolderWhateverThePathField) {
-    items_->SetDlgItemText(ids::kApkPathEdit, "");
+    view_->TypeApkPath("");
     adb_.Prints("adb: error: cannot stat '" + (adb_.dir() / "quillet.apk").string() +
                 "': No such file or directory\n");
-    EXPECT_EQ(CompanionInstallWorker(items_, runner_, adb_.dir()), InstallEnd::Finished);
+    EXPECT_EQ(CompanionInstallWorker(view_, runner_, adb_.dir()), InstallEnd::Finished);
     ASSERT_EQ(adb_.Calls().size(), 1u);
     EXPECT_EQ(adb_.Calls()[0],
               (std::vector<std::string>{"install", "-r", (adb_.dir() / "quillet.apk").string()}));
@@ -113,21 +114,29 @@ TEST_F(InstallWorkerTest, CompanionInstallsFromTheSystemFolderWhateverThePathFie
 TEST_F(InstallWorkerTest, AdbThatCannotStartLeavesTheStartText) {
     test::NoProgramLauncher none;
     CommandRunner runner(none, clock_, [](const std::string&) {});
-    items_->SetDlgItemText(ids::kApkPathEdit, MakeFile("x.apk").string());
-    items_->SetDlgItemText(ids::kInstallStatus, kApkInstallStartText);
-    EXPECT_EQ(ApkInstallWorker(items_, runner), InstallEnd::NotStarted);
-    EXPECT_EQ(CompanionInstallWorker(items_, runner, adb_.dir()), InstallEnd::NotStarted);
+    view_->TypeApkPath(MakeFile("x.apk").string());
+    view_->ShowInstallStatus(kApkInstallStartText);
+    EXPECT_EQ(ApkInstallWorker(view_, runner), InstallEnd::NotStarted);
+    EXPECT_EQ(CompanionInstallWorker(view_, runner, adb_.dir()), InstallEnd::NotStarted);
     EXPECT_EQ(StatusWrites(), std::vector<std::string>{kApkInstallStartText});
 }
 
+TEST_F(InstallWorkerTest, ClosedWindowReadsAsAnEmptyFieldAndRunsNoAdb) {
+    view_->TypeApkPath(MakeFile("x.apk").string());
+    view_->CloseWindow();
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::NoFileChosen);
+    EXPECT_TRUE(adb_.Calls().empty());
+    EXPECT_EQ(StatusWrites(), std::vector<std::string>{});
+}
+
 TEST_F(InstallWorkerTest, LaunchedWorkersRunSideBySideAndAllFinish) {
-    items_->SetDlgItemText(ids::kApkPathEdit, MakeFile("x.apk").string());
+    view_->TypeApkPath(MakeFile("x.apk").string());
     adb_.Prints("Success\n");
     adb_.Hold();
     const InstallWorkerCounts before = InstallWorkers();
 
-    LaunchApkInstallWorker(items_, runner_);
-    LaunchCompanionInstallWorker(items_, runner_, adb_.dir());
+    LaunchApkInstallWorker(view_, runner_);
+    LaunchCompanionInstallWorker(view_, runner_, adb_.dir());
     // Counted from the moment of the launch, before the thread has run.
     EXPECT_EQ(InstallWorkers().running, before.running + 2);
 

@@ -7,7 +7,6 @@
 
 #include "packages/package_test_support.h"
 #include "platform/paths.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -34,8 +33,8 @@ protected:
     void CheckEveryRow() {
         for (int r = 0; r < rows_->Count(); ++r) rows_->SetChecked(r, true);
     }
-    ExportEnd Export() { return ExportWorker(items_, rows_, runner_, shell_, folder_); }
-    BackupStart Backup() { return BackupSelected(rows_, items_, dialogs_, runner_, shell_); }
+    ExportEnd Export() { return ExportWorker(view_, runner_, shell_, folder_); }
+    BackupStart Backup() { return BackupSelected(*rows_, view_, dialogs_, runner_, shell_); }
     std::vector<std::string> Pull(const std::string& name) const {
         return {"pull", "/data/app/" + name, folder_};
     }
@@ -51,8 +50,9 @@ protected:
     std::unique_ptr<platform::ProcessLauncher> launcher_ =
         platform::MakeSystemProcessLauncher(adb_.dir());
     CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
-    std::shared_ptr<test::RecordingItems> items_ = std::make_shared<test::RecordingItems>();
     std::shared_ptr<test::FakeRows> rows_ = std::make_shared<test::FakeRows>();
+    std::shared_ptr<test::RecordingPackagesView> view_ =
+        std::make_shared<test::RecordingPackagesView>(rows_);
 };
 
 TEST(ExportCommandTest, FlatNamesGoIntoTheFolderAndFolderNamesGetThePackageName) {
@@ -86,7 +86,7 @@ TEST_F(PackageExportTest, CheckedRowsArePulledOneByOneTopFirstThenTheFolderOpens
     ASSERT_EQ(FoldersOpened(), 1u);
     EXPECT_EQ(shell_.All()[0].target, folder_);
     EXPECT_TRUE(shell_.All()[0].folder);
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportDoneText);
+    EXPECT_EQ(view_->OperationStatus(), kExportDoneText);
 }
 
 TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
@@ -97,7 +97,7 @@ TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
     std::thread worker([&] { EXPECT_EQ(Export(), ExportEnd::Finished); });
     while (!fs::exists(adb_.dir() / "seen"))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    items_->RunOnUiThread([&] { rows_->SetChecked(2, true); });
+    view_->OnWindow([&] { rows_->SetChecked(2, true); });
     adb_.Release();
     worker.join();
     EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk"), Pull("com.c-1.apk")}));
@@ -108,8 +108,8 @@ TEST_F(PackageExportTest, FolderRemovedDuringTheFirstPullStopsTheExport) {
     adb_.Hook("rm -rf \"" + folder_ + "\"");
     EXPECT_EQ(Export(), ExportEnd::FolderLost);
     EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk")}));
-    EXPECT_EQ(items_->Text(ids::kInstallStatus), kExportFolderLostText);
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), "");
+    EXPECT_EQ(view_->InstallStatus(), kExportFolderLostText);
+    EXPECT_EQ(view_->OperationStatus(), "");
     EXPECT_EQ(FoldersOpened(), 0u);
 }
 
@@ -119,23 +119,23 @@ TEST_F(PackageExportTest, FileInPlaceOfTheFolderIsNoFolder) {
     std::ofstream(folder_) << "not a folder";
     EXPECT_EQ(Export(), ExportEnd::FolderLost);
     EXPECT_TRUE(adb_.Calls().empty());  // adb would have written over the file
-    EXPECT_EQ(items_->Text(ids::kInstallStatus), kExportFolderLostText);
+    EXPECT_EQ(view_->InstallStatus(), kExportFolderLostText);
 }
 
 TEST_F(PackageExportTest, AdbThatCannotStartEndsTheExportSilently) {
     CheckEveryRow();
     test::NoProgramLauncher none;
     const CommandRunner noAdb(none, clock_, [](const std::string&) {});
-    items_->SetDlgItemText(ids::kOperationStatus, kExportStartText);
-    EXPECT_EQ(ExportWorker(items_, rows_, noAdb, shell_, folder_), ExportEnd::NotStarted);
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportStartText);
-    EXPECT_EQ(items_->Text(ids::kInstallStatus), "");
+    view_->ShowOperationStatus(kExportStartText);
+    EXPECT_EQ(ExportWorker(view_, noAdb, shell_, folder_), ExportEnd::NotStarted);
+    EXPECT_EQ(view_->OperationStatus(), kExportStartText);
+    EXPECT_EQ(view_->InstallStatus(), "");
     EXPECT_EQ(FoldersOpened(), 0u);
 }
 
 TEST_F(PackageExportTest, ClosedWindowEndsTheExportWithoutOpeningTheFolder) {
     CheckEveryRow();
-    items_->CloseWindow();
+    view_->CloseWindow();
     EXPECT_EQ(Export(), ExportEnd::WindowGone);
     EXPECT_TRUE(adb_.Calls().empty());
     EXPECT_EQ(FoldersOpened(), 0u);
@@ -147,7 +147,7 @@ TEST_F(PackageExportTest, WithoutASelectionMarkNothingHappensAtAll) {
     dialogs_.folderAnswers.push_back(folder_);
     EXPECT_EQ(Backup(), BackupStart::NoSelectionMark);
     EXPECT_TRUE(dialogs_.shown.empty());
-    EXPECT_TRUE(items_->Writes().empty());
+    EXPECT_TRUE(view_->Writes().empty());
 }
 
 TEST_F(PackageExportTest, CancelledChooserDoesNothingMore) {
@@ -157,16 +157,17 @@ TEST_F(PackageExportTest, CancelledChooserDoesNothingMore) {
     for (int i = 0; i < 2; ++i) EXPECT_EQ(Backup(), BackupStart::NoFolder);
     ASSERT_EQ(dialogs_.shown.size(), 2u);
     EXPECT_EQ(dialogs_.shown[0].title, ExportFolderPrompt());
-    EXPECT_TRUE(items_->Writes().empty());
+    EXPECT_TRUE(view_->Writes().empty());
     EXPECT_EQ(platform::GetCurrentDirectory(), savedDir_);
 }
 
 TEST_F(PackageExportTest, NothingCheckedSaysSoAfterMovingIntoTheFolder) {
     dialogs_.folderAnswers.push_back(folder_);
     EXPECT_EQ(Backup(), BackupStart::NothingChecked);
-    EXPECT_EQ(items_->Writes(), (std::vector<std::pair<int, std::string>>{
-                                    {ids::kOperationStatus, kExportStartText},
-                                    {ids::kOperationStatus, kNothingCheckedText}}));
+    using Line = test::FakeWindow::Line;
+    EXPECT_EQ(view_->Writes(), (std::vector<std::pair<Line, std::string>>{
+                                   {Line::OperationStatus, kExportStartText},
+                                   {Line::OperationStatus, kNothingCheckedText}}));
     EXPECT_EQ(fs::canonical(platform::GetCurrentDirectory()), fs::canonical(folder_));
     EXPECT_EQ(ExportFolder(), folder_);
     EXPECT_TRUE(adb_.Calls().empty());
@@ -195,7 +196,7 @@ TEST_F(PackageExportTest, SecondExportWaitsForTheFirstAndKeepsItsOwnFolder) {
     ASSERT_EQ(FoldersOpened(), 2u);
     EXPECT_EQ(shell_.All()[0].target, folder_);
     EXPECT_EQ(shell_.All()[1].target, second);
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), kExportDoneText);
+    EXPECT_EQ(view_->OperationStatus(), kExportDoneText);
 }
 
 TEST(RemoveSelectedTest, OneBoxPerCheckedRowNamingTheMarkedRowAndNothingRemoved) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "packages/package_test_support.h"
-#include "templates/control_ids.h"
 
 namespace nimbo {
 namespace {
@@ -16,7 +15,7 @@ class PackageListingTest : public ::testing::Test {
 protected:
     ListingEnd Refresh() {
         const uint64_t listing = BeginPackageListing(*rows_);
-        return PackageListWorker(items_, rows_, runner_, listing);
+        return PackageListWorker(view_, runner_, listing);
     }
 
     test::AdbScript adb_;
@@ -24,8 +23,9 @@ protected:
     std::unique_ptr<platform::ProcessLauncher> launcher_ =
         platform::MakeSystemProcessLauncher(adb_.dir());
     CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
-    std::shared_ptr<test::RecordingItems> items_ = std::make_shared<test::RecordingItems>();
     std::shared_ptr<FakeRows> rows_ = std::make_shared<FakeRows>();
+    std::shared_ptr<test::RecordingPackagesView> view_ =
+        std::make_shared<test::RecordingPackagesView>(rows_);
 };
 
 TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked) {
@@ -34,7 +34,7 @@ TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked)
         "package:/data/app/com.a-1.apk=com.a\r\n"
         "package:/data/app/~~Q1==/com.b-Zz==/base.apk=com.b\r\n"
         "package:/data/app/com.c.apk");
-    items_->SetDlgItemText(ids::kOperationStatus, kListingStartText);
+    view_->ShowOperationStatus(kListingStartText);
     EXPECT_EQ(Refresh(), ListingEnd::Filled);
 
     ASSERT_EQ(adb_.Calls(),
@@ -44,7 +44,7 @@ TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked)
     EXPECT_EQ(rows_->PackageName(1), "com.b");
     EXPECT_EQ(rows_->PackageName(0), "");
     for (int r = 0; r < rows_->Count(); ++r) EXPECT_FALSE(rows_->IsChecked(r)) << r;
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingDoneText);
+    EXPECT_EQ(view_->OperationStatus(), kListingDoneText);
 }
 
 TEST_F(PackageListingTest, NoPhoneOrEmptyOutputStillEndsWithTheDoneText) {
@@ -54,18 +54,17 @@ TEST_F(PackageListingTest, NoPhoneOrEmptyOutputStillEndsWithTheDoneText) {
         adb_.Prints(output);
         EXPECT_EQ(Refresh(), ListingEnd::Filled);
         EXPECT_EQ(rows_->Count(), 0);
-        EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingDoneText);
+        EXPECT_EQ(view_->OperationStatus(), kListingDoneText);
     }
 }
 
 TEST_F(PackageListingTest, AdbThatCannotStartLeavesTheWaitingText) {
     test::NoProgramLauncher none;
     const CommandRunner noAdb(none, clock_, [](const std::string&) {});
-    items_->SetDlgItemText(ids::kOperationStatus, kListingStartText);
-    EXPECT_EQ(PackageListWorker(items_, rows_, noAdb, BeginPackageListing(*rows_)),
-              ListingEnd::NotStarted);
+    view_->ShowOperationStatus(kListingStartText);
+    EXPECT_EQ(PackageListWorker(view_, noAdb, BeginPackageListing(*rows_)), ListingEnd::NotStarted);
     EXPECT_EQ(rows_->Count(), 0);
-    EXPECT_EQ(items_->Text(ids::kOperationStatus), kListingStartText);
+    EXPECT_EQ(view_->OperationStatus(), kListingStartText);
 }
 
 TEST_F(PackageListingTest, LongListingArrivesWhole) {
@@ -86,23 +85,23 @@ TEST_F(PackageListingTest, NewerRefreshSupersedesOneStillRunning) {
     adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
     adb_.Hold();
     const uint64_t first = BeginPackageListing(*rows_);
-    LaunchPackageListWorker(items_, rows_, runner_, first);
+    LaunchPackageListWorker(view_, runner_, first);
     const uint64_t second = BeginPackageListing(*rows_);
-    LaunchPackageListWorker(items_, rows_, runner_, second);
+    LaunchPackageListWorker(view_, runner_, second);
     adb_.Release();
     ASSERT_TRUE(test::WaitForPackageWorkers());
     // One listing's rows, not two.
     EXPECT_EQ(rows_->Names(), std::vector<std::string>{"com.a-1.apk"});
     int doneWrites = 0;
-    for (const auto& [id, text] : items_->Writes()) doneWrites += text == kListingDoneText;
+    for (const auto& [line, text] : view_->Writes()) doneWrites += text == kListingDoneText;
     EXPECT_EQ(doneWrites, 1);
 }
 
 TEST_F(PackageListingTest, ClosedWindowGetsNoRows) {
     adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
     const uint64_t listing = BeginPackageListing(*rows_);
-    items_->CloseWindow();
-    EXPECT_EQ(PackageListWorker(items_, rows_, runner_, listing), ListingEnd::Superseded);
+    view_->CloseWindow();
+    EXPECT_EQ(PackageListWorker(view_, runner_, listing), ListingEnd::Superseded);
     EXPECT_EQ(rows_->Count(), 0);
 }
 

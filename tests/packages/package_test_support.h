@@ -1,20 +1,24 @@
 #pragma once
-// Stand-ins for the package workers' surroundings: an in-memory package list,
-// plus the worker stand-ins every worker test shares.
+// Stand-ins for the package workers' surroundings: an in-memory package list
+// and the window's view around it, plus the worker stand-ins every worker test
+// shares.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
 #include "packages/package_worker_threads.h"
-#include "ui/dialog_items.h"
+#include "packages/packages_view.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
 #include "support/worker_stand_ins.h"
@@ -52,6 +56,28 @@ public:
         for (const auto& r : rows) out.push_back(r.name);
         return out;
     }
+};
+
+// The workers' view of the window around a FakeRows list: both status lines
+// keep every write, and the rows are reached only on the "window thread",
+// like the real list.
+class RecordingPackagesView final : public PackagesView, public FakeWindow {
+public:
+    explicit RecordingPackagesView(std::shared_ptr<FakeRows> rows) : rows_(std::move(rows)) {}
+
+    void ShowOperationStatus(const std::string& text) override {
+        Show(Line::OperationStatus, text);
+    }
+    void ShowInstallStatus(const std::string& text) override { Show(Line::InstallStatus, text); }
+    bool OnWindowThread(const std::function<void(PackageRows&)>& fn) override {
+        return OnWindow([&] { fn(*rows_); });
+    }
+
+    std::string OperationStatus() { return Text(Line::OperationStatus); }
+    std::string InstallStatus() { return Text(Line::InstallStatus); }
+
+private:
+    std::shared_ptr<FakeRows> rows_;
 };
 
 // Waits (without assuming any speed) until no package worker runs.

@@ -73,7 +73,7 @@ protected:
             [&] { return window_->Text(ids::kOperationStatus) == kListingDoneText; }));
     }
 
-    ui::ListView& List() { return *window_->Window().PackageList(); }
+    ui::qt::QtListView& List() { return MainWindowHarness::QtList(window_->Window().PackageList()); }
 
     std::vector<std::string> Rows() {
         std::vector<std::string> names;

@@ -1,7 +1,7 @@
 #pragma once
-// Stand-ins for what a worker is handed: control texts that remember every
-// write, an adb script in a private system folder (searched before PATH) that
-// records its arguments, and a launcher that can start nothing.
+// Stand-ins for what a worker is handed: a window whose status lines remember
+// every write, an adb script in a private system folder (searched before PATH)
+// that records its arguments, and a launcher that can start nothing.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -9,55 +9,65 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "ui/dialog_items.h"
 #include "platform/process.h"
 #include "support/test_paths.h"
 
 namespace nimbo::test {
 
-// Control texts by id with every write kept; "UI thread" calls are serialised
-// by one lock and skipped once the window is marked gone.
-class RecordingItems final : public ui::DialogItems {
+// The window behind a worker's report port, for the port fakes to build on:
+// the texts of its lines with every write kept. Calls on its "window thread"
+// are serialised by one lock (a call made from inside another runs at once,
+// as on the real window's thread) and are skipped once the window is closed,
+// after which reads give "" and writes go nowhere.
+class FakeWindow {
 public:
-    void SetDlgItemText(int id, const std::string& text) override {
-        RunOnUiThread([&] {
-            texts_[id] = text;
-            writes_.push_back({id, text});
+    enum class Line { ApkPath, InstallStatus, OperationStatus };
+
+    // Runs fn as the window's thread would; false, without running it, once
+    // the window is closed.
+    bool OnWindow(const std::function<void()>& fn) {
+        std::lock_guard lock(ui_);
+        if (!alive_) return false;
+        fn();
+        return true;
+    }
+    void Show(Line line, const std::string& text) {
+        OnWindow([&] {
+            texts_[line] = text;
+            writes_.push_back({line, text});
         });
     }
-    std::string GetDlgItemText(int id) override {
+    std::string Read(Line line) {
         std::string out;
-        RunOnUiThread([&] { out = texts_[id]; });
+        OnWindow([&] { out = texts_[line]; });
         return out;
-    }
-    void RunOnUiThread(const std::function<void()>& fn) override {
-        std::lock_guard lock(ui_);
-        if (alive_) fn();
     }
 
     void CloseWindow() {
         std::lock_guard lock(ui_);
         alive_ = false;
     }
-    std::string Text(int id) {
+    // What the line shows, read by the test whether or not the window is open.
+    std::string Text(Line line) {
         std::lock_guard lock(ui_);
-        return texts_[id];
+        return texts_[line];
     }
-    std::vector<std::pair<int, std::string>> Writes() {
+    std::vector<std::pair<Line, std::string>> Writes() {
         std::lock_guard lock(ui_);
         return writes_;
     }
-    // The texts written to one control, in order.
-    std::vector<std::string> WritesTo(int id) {
+    // The texts written to one line, in order.
+    std::vector<std::string> WritesTo(Line line) {
         std::lock_guard lock(ui_);
         std::vector<std::string> out;
         for (const auto& [written, text] : writes_) {
-            if (written == id) out.push_back(text);
+            if (written == line) out.push_back(text);
         }
         return out;
     }
@@ -65,9 +75,24 @@ public:
 private:
     std::recursive_mutex ui_;
     bool alive_ = true;
-    std::map<int, std::string> texts_;
-    std::vector<std::pair<int, std::string>> writes_;
+    std::map<Line, std::string> texts_;
+    std::vector<std::pair<Line, std::string>> writes_;
 };
+
+// Names the line in a failed assertion instead of a number.
+inline void PrintTo(FakeWindow::Line line, std::ostream* out) {
+    switch (line) {
+        case FakeWindow::Line::ApkPath:
+            *out << "ApkPath";
+            return;
+        case FakeWindow::Line::InstallStatus:
+            *out << "InstallStatus";
+            return;
+        case FakeWindow::Line::OperationStatus:
+            *out << "OperationStatus";
+            return;
+    }
+}
 
 // Each call of the adb script is recorded as one line of NUL-ended
 // arguments. Before printing "output" it runs "hook" (a shell snippet that

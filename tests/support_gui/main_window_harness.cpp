@@ -9,6 +9,7 @@
 
 #include "support/phonesim_process.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo::test {
 namespace {
@@ -116,7 +117,12 @@ std::string MainWindowHarness::Text(int id) {
 }
 
 void MainWindowHarness::Click(int id) {
-    if (auto* b = qobject_cast<QAbstractButton*>(dialog_->GetDlgItem(id))) b->click();
+    if (auto* b = qobject_cast<QAbstractButton*>(ui::qt::WidgetOf(*dialog_, id))) b->click();
+}
+
+std::filesystem::path MainWindowHarness::SaveWindowPicture(const ui::Dialog& w,
+                                                         const std::string& name) {
+    return SaveWindowPicture(ui::qt::WindowOf(w), name);
 }
 
 bool MainWindowHarness::WaitUntil(const std::function<bool()>& pred, int timeoutMs) {

@@ -11,6 +11,7 @@
 #include "app/gui/main_dialog.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
+#include "ui/qt/list_view.h"
 
 namespace nimbo::test {
 
@@ -38,6 +39,11 @@ public:
     static bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 60000);
     // Saves a picture of the window under <build>/pictures/<name>.png.
     static std::filesystem::path SaveWindowPicture(QWidget& w, const std::string& name);
+    static std::filesystem::path SaveWindowPicture(const ui::Dialog& w, const std::string& name);
+    // A list of the window as the Qt widget it is.
+    static ui::qt::QtListView& QtList(ui::ListView* list) {
+        return dynamic_cast<ui::qt::QtListView&>(*list);
+    }
 
 private:
     TempDir temp_;

@@ -1,7 +1,7 @@
 #include "app/gui/installer_app.h"
 
 #include "app/gui/main_dialog.h"
-#include "ui/qt/qt_dialogs.h"
+#include "ui/dialogs.h"
 
 namespace nimbo {
 
@@ -9,7 +9,7 @@ InstallerApp::InstallerApp() {
     context_.paths = platform::DefaultPaths();
     launcher_ = platform::MakeSystemProcessLauncher(context_.paths.systemDir);
     shell_ = platform::MakeDesktopShellOpener(*launcher_);
-    dialogs_ = std::make_unique<ui::QtDialogs>();
+    dialogs_ = ui::MakeSystemDialogs();
     clock_ = platform::MakeSystemClock();
     context_.launcher = launcher_.get();
     context_.shell = shell_.get();

@@ -1,6 +1,7 @@
 #pragma once
-// The application object: builds the real platform pieces, runs the main
-// window modally and ends the program when it closes.
+// The application object: builds the real platform pieces and the window
+// system's dialogs, runs the main window modally and ends the program when it
+// closes.
 #include <memory>
 
 #include "adbtool/app_context.h"

@@ -1,33 +1,47 @@
 #include "app/gui/main_dialog.h"
 
-#include <malloc.h>
-
-#include <QApplication>
-#include <QEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
-
+#include "adblink/gui/device_list_panel.h"
 #include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
 #include "adbtool/payloads.h"
 #include "adbtool/web_addresses.h"
-#include "controls/gui/gradient_button.h"
-#include "controls/gui/xp_group_box.h"
+#include "capture/gui/screenshot_dialog.h"
+#include "controls/gradient_button.h"
+#include "controls/xp_group_box.h"
 #include "icons/icons.h"
+#include "install/gui/install_panel.h"
+#include "packages/gui/package_list_panel.h"
+#include "platform/memory.h"
 #include "templates/control_ids.h"
 #include "templates/dialog_template.h"
 
 namespace nimbo {
+namespace {
 
-MainDialog* theMainDialog = nullptr;
+using namespace std::chrono_literals;
 
-MainDialog::MainDialog(AppContext& context, QWidget* parent)
-    : ui::Dialog(resources::MainDialogTemplate(), parent), context_(context) {
-    // The controls that have a member get their own classes, attached in the
-    // original's order.
+// The package list: check boxes in the first column with images, grid lines,
+// whole rows selected, one click to activate, flat scroll bars.
+constexpr unsigned kPackageListStyle = ui::kLvsExGridLines | ui::kLvsExSubItemImages |
+                                       ui::kLvsExCheckBoxes | ui::kLvsExFullRowSelect |
+                                       ui::kLvsExOneClickActivate | ui::kLvsExFlatScrollBars;
+// The device list: the same without check boxes.
+constexpr unsigned kDeviceListStyle = kPackageListStyle & ~ui::kLvsExCheckBoxes;
+
+imaging::Canvas ProgramPicture(int imageId) {
+    return imageId == ids::kBannerBitmap ? resources::LoadBannerBitmap()
+                                         : resources::LoadIcon(imageId);
+}
+
+}  // namespace
+
+MainDialog::MainDialog(AppContext& context, ui::Dialog* owner)
+    : ui::Dialog(resources::MainDialogTemplate(), owner),
+      context_(context),
+      install_(std::make_unique<InstallPanel>(*this, context)) {
+    SetPictureSource(&ProgramPicture);
     BindControl(ids::kScreenshotButton, screenshotButton_);
     BindControl(ids::kRefreshDevicesButton, refreshDevicesButton_);
-    BindControl(ids::kDeviceList, deviceList_);
     BindControl(ids::kOperationStatusGroup, operationStatusGroup_);
     BindControl(ids::kSecondMakerButton, secondMakerButton_);
     BindControl(ids::kSelectNoneButton, selectNoneButton_);
@@ -35,7 +49,6 @@ MainDialog::MainDialog(AppContext& context, QWidget* parent)
     BindControl(ids::kUninstallButton, uninstallButton_);
     BindControl(ids::kExportButton, exportButton_);
     BindControl(ids::kRefreshPackagesButton, refreshPackagesButton_);
-    BindControl(ids::kPackageList, packageList_);
     BindControl(ids::kCompanionInstallButton, companionInstallButton_);
     BindControl(ids::kInstallResultGroup, installResultGroup_);
     BindControl(ids::kChooseFileButton, chooseFileButton_);
@@ -44,14 +57,10 @@ MainDialog::MainDialog(AppContext& context, QWidget* parent)
     BindControl(ids::kDriverButton, driverButton_);
     BindControl(ids::kHelpButton, helpButton_);
     BindControl(ids::kExitButton, exitButton_);
-    windowIcon_ = QIcon(resources::LoadIconPixmap(ids::kMainIcon));
     BindMessageMap();
-    theMainDialog = this;
 }
 
-MainDialog::~MainDialog() {
-    if (theMainDialog == this) theMainDialog = nullptr;
-}
+MainDialog::~MainDialog() = default;
 
 std::string MainDialog::ReadyText() {
     return std::string("Nimbo就绪 【") + web::kFirstMakerShort + "】Kelvo手机网 && Tarnwick 【" +
@@ -78,78 +87,92 @@ void MainDialog::BindMessageMap() {
     OnCommand(ids::kExitButton, [this] { OnOK(); });
 }
 
-bool MainDialog::OnInitDialog() {
-    // 1: the controls exist and are attached (Dialog::DoModal did that).
-    // 2: the window icon, large and small alike.
-    setWindowIcon(windowIcon_);
-    // 3: stop an adb server left from an earlier run before its files are rewritten.
-    context_.runner->LaunchHidden(AdbKillServer());
-    // 4: button icons, in this order; the hidden 1014 gets none.
+void MainDialog::SetButtonIcons() {
+    // In this order; the hidden 1014 gets none.
     const std::pair<CGradientButton*, int> icons[] = {
-        {refreshDevicesButton_, 148}, {screenshotButton_, 131},  {secondMakerButton_, 131},
-        {chooseFileButton_, 136},     {firstMakerButton_, 134},  {startInstallButton_, 132},
-        {companionInstallButton_, 144}, {driverButton_, 133},    {helpButton_, 137},
-        {exitButton_, 135},           {exportButton_, 155},      {refreshPackagesButton_, 150},
-        {selectNoneButton_, 149},     {selectAllButton_, 148},
+        {refreshDevicesButton_, 148},   {screenshotButton_, 131}, {secondMakerButton_, 131},
+        {chooseFileButton_, 136},       {firstMakerButton_, 134}, {startInstallButton_, 132},
+        {companionInstallButton_, 144}, {driverButton_, 133},     {helpButton_, 137},
+        {exitButton_, 135},             {exportButton_, 155},     {refreshPackagesButton_, 150},
+        {selectNoneButton_, 149},       {selectAllButton_, 148},
     };
     for (const auto& [button, icon] : icons) {
         button->SetIconById(icon);
-        button->setProperty("iconId", icon);  // lets tests and tools tell which icon is shown
+        // Lets tests and tools tell which icon is shown.
+        button->Host()->Self().SetTag("iconId", icon);
     }
-    // 5: banded group boxes.
-    installResultGroup_->SetBanded(1);
-    operationStatusGroup_->SetBanded(1);
-    // 6: package list columns.
+}
+
+void MainDialog::SetUpLists() {
     packageList_->InsertColumn(0, "序号", 41);
     packageList_->InsertColumn(1, "软件名称", 310);
-    // 7: the shared image list: 153, 152, 154 as images 0, 1, 2.
-    for (int id : {153, 152, 154}) sharedImageList_.Add(resources::LoadIconPixmap(id));
-    // 8: image lists, extended styles, device list columns.
+    // The shared image list: 153, 152, 154 as images 0, 1, 2.
+    for (int id : {153, 152, 154}) sharedImageList_.Add(resources::LoadIcon(id));
     packageList_->SetImageList(&sharedImageList_);
-    packageList_->SetExtendedStyle(0x167);
+    packageList_->SetExtendedStyle(kPackageListStyle);
     deviceList_->InsertColumn(0, "序号", 50);
     deviceList_->InsertColumn(1, "类型", 60);
     deviceList_->InsertColumn(2, "设备", 140);
     deviceList_->SetImageList(&sharedImageList_);
-    deviceList_->SetExtendedStyle(0x163);
+    deviceList_->SetExtendedStyle(kDeviceListStyle);
     deviceList_->SetShowSelectionAlways(true);
+}
+
+bool MainDialog::OnInitDialog() {
+    packageList_ = Item<ui::ListView>(ids::kPackageList);
+    deviceList_ = Item<ui::ListView>(ids::kDeviceList);
+    packages_ = std::make_unique<PackageListPanel>(*this, *packageList_, context_);
+    devices_ = std::make_unique<DeviceListPanel>(*this, *deviceList_,
+                                                 *GetDlgItem(ids::kCurrentDevice));
+    // The window icon, large and small alike.
+    SetIcon(resources::LoadIcon(ids::kMainIcon));
+    // Stop an adb server left from an earlier run before its files are rewritten.
+    context_.runner->LaunchHidden(AdbKillServer());
+    SetButtonIcons();
+    installResultGroup_->SetBanded(1);
+    operationStatusGroup_->SetBanded(1);
+    SetUpLists();
     SetItemTextNow(ids::kInstallStatus, ReadyText());
-    // 9: the adb tool, its library and the companion package into the system directory.
+    // The adb tool, its library and the companion package into the system directory.
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
-    // 10: starts the adb server outside any pipe.
+    // Starts the adb server outside any pipe.
     context_.runner->LaunchHidden(AdbWaitForDevice());
-    // 11: the device list, then again shortly while the server is still coming up.
+    // The device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
-    StartDeviceRetries();
-    InstallKeyFilter();
+    devices_->StartRetries(context_.startupDeviceRetries, context_.startupDeviceRetryInterval);
     return true;
 }
 
-void MainDialog::InstallKeyFilter() {
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
+    // Every key press in the window or its controls is swallowed: no typing into
+    // the path field, no Tab, no Enter or Esc closing the window, no shortcut
+    // (Ctrl+V in the path field). Esc alone hides the window for good and gives
+    // memory back.
+    if (key.key == ui::Key::Escape && !key.shortcutCheck && !key.autoRepeat) {
+        ShowWindow(false);
+        escapeHid_ = true;
+        context_.clock->Sleep(500ms);
+        platform::ReleaseFreeMemory();
+    }
+    return true;
 }
 
-bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-    // Every key press in the window or its controls is swallowed: no typing into
-    // the path field, no Tab, no Enter or Esc closing the window. Esc alone
-    // hides the window for good and gives memory back.
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
-            hide();
-            escapeHid_ = true;
-            context_.clock->Sleep(std::chrono::milliseconds(500));
-            malloc_trim(0);
-        }
-        if (event->type() == QEvent::ShortcutOverride) {
-            // Keep shortcuts (Ctrl+V in the path field) from firing.
-            event->accept();
-        }
-        return true;
-    }
-    return ui::Dialog::eventFilter(watched, event);
-}
+void MainDialog::ChooseApkFile() { install_->OnChooseApkFile(); }
+void MainDialog::StartApkInstall() { install_->OnStartApkInstall(); }
+void MainDialog::StartCompanionInstall() { install_->OnStartCompanionInstall(); }
+
+void MainDialog::OnRefreshPackages() { packages_->OnRefresh(); }
+void MainDialog::OnCheckAll() { packages_->OnCheckAll(); }
+void MainDialog::OnCheckNone() { packages_->OnCheckNone(); }
+void MainDialog::OnPackageListClick() { packages_->OnListClick(); }
+void MainDialog::OnBackupSelected() { packages_->OnBackup(); }
+void MainDialog::OnRemoveSelected() { packages_->OnRemove(); }
+
+void MainDialog::RefreshDeviceList() { devices_->Refresh(); }
+
+void MainDialog::OnRefreshDevices() { devices_->Refresh(); }
+
+void MainDialog::OnDeviceListClick() { devices_->OnListClick(); }
 
 }  // namespace nimbo

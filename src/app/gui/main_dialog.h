@@ -1,24 +1,27 @@
 #pragma once
 // The main window (template 102): every button and list of the tool. It lives
 // for the whole program; closing it ends the program.
-#include <QIcon>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "adbtool/app_context.h"
-#include "ui/qt/dialog.h"
-#include "ui/qt/list_view.h"
+#include "ui/dialog.h"
+#include "ui/image_list.h"
 
 class CGradientButton;
 class CXPGroupBox;
-class QTimer;
 
 namespace nimbo {
 
+class DeviceListPanel;
+class InstallPanel;
+class PackageListPanel;
+class ScreenshotDialog;
+
 class MainDialog : public ui::Dialog {
-    Q_OBJECT
 public:
-    explicit MainDialog(AppContext& context, QWidget* parent = nullptr);
+    explicit MainDialog(AppContext& context, ui::Dialog* owner = nullptr);
     ~MainDialog() override;
 
     AppContext& Context() { return context_; }
@@ -56,48 +59,43 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool PreTranslateKey(const ui::KeyPress& key) override;
 
 private:
     void BindMessageMap();
-    void InstallKeyFilter();
-    bool DeviceListWaiting() const;
-    void StartDeviceRetries();
-    void RetryDeviceList();
-
-    // How the latest device-list read ended.
-    enum class DeviceFetch { Listed, Empty, NoServer, Failed };
+    void SetButtonIcons();
+    void SetUpLists();
 
     AppContext& context_;
-    // Members in declaration order of the original window.
     ui::ImageList sharedImageList_;
-    CGradientButton* screenshotButton_ = nullptr;       // 1023
-    CGradientButton* refreshDevicesButton_ = nullptr;   // 1021
-    ui::ListView* deviceList_ = nullptr;                // 1020
-    CXPGroupBox* operationStatusGroup_ = nullptr;       // 1018
-    CGradientButton* secondMakerButton_ = nullptr;      // 1009
-    CGradientButton* selectNoneButton_ = nullptr;       // 1017
-    CGradientButton* selectAllButton_ = nullptr;        // 1016
-    CGradientButton* uninstallButton_ = nullptr;        // 1014 (hidden)
-    CGradientButton* exportButton_ = nullptr;           // 1015
-    CGradientButton* refreshPackagesButton_ = nullptr;  // 1012
-    ui::ListView* packageList_ = nullptr;               // 1011
-    CGradientButton* companionInstallButton_ = nullptr; // 1010
-    CXPGroupBox* installResultGroup_ = nullptr;         // 1007
-    CGradientButton* chooseFileButton_ = nullptr;       // 1002
-    CGradientButton* firstMakerButton_ = nullptr;       // 1005
-    CGradientButton* startInstallButton_ = nullptr;     // 1004
-    CGradientButton* driverButton_ = nullptr;           // 1000
-    CGradientButton* helpButton_ = nullptr;             // 1006
-    CGradientButton* exitButton_ = nullptr;             // 1003
-    QIcon windowIcon_;                                  // icon 128
+    // The skinned controls, in the order they are attached.
+    CGradientButton* screenshotButton_ = nullptr;        // 1023
+    CGradientButton* refreshDevicesButton_ = nullptr;    // 1021
+    CXPGroupBox* operationStatusGroup_ = nullptr;        // 1018
+    CGradientButton* secondMakerButton_ = nullptr;       // 1009
+    CGradientButton* selectNoneButton_ = nullptr;        // 1017
+    CGradientButton* selectAllButton_ = nullptr;         // 1016
+    CGradientButton* uninstallButton_ = nullptr;         // 1014 (hidden)
+    CGradientButton* exportButton_ = nullptr;            // 1015
+    CGradientButton* refreshPackagesButton_ = nullptr;   // 1012
+    CGradientButton* companionInstallButton_ = nullptr;  // 1010
+    CXPGroupBox* installResultGroup_ = nullptr;          // 1007
+    CGradientButton* chooseFileButton_ = nullptr;        // 1002
+    CGradientButton* firstMakerButton_ = nullptr;        // 1005
+    CGradientButton* startInstallButton_ = nullptr;      // 1004
+    CGradientButton* driverButton_ = nullptr;            // 1000
+    CGradientButton* helpButton_ = nullptr;              // 1006
+    CGradientButton* exitButton_ = nullptr;              // 1003
+    // The template's lists, known once the controls exist.
+    ui::ListView* deviceList_ = nullptr;   // 1020
+    ui::ListView* packageList_ = nullptr;  // 1011
+    // The subsystems' parts of the window.
+    std::unique_ptr<InstallPanel> install_;
+    std::unique_ptr<PackageListPanel> packages_;
+    std::unique_ptr<DeviceListPanel> devices_;
+    // Every screenshot window opened, hidden or shown, until this window goes.
+    std::vector<std::unique_ptr<ScreenshotDialog>> screenshotWindows_;
     bool escapeHid_ = false;
-    DeviceFetch lastDeviceFetch_ = DeviceFetch::Failed;
-    QTimer* deviceRetryTimer_ = nullptr;
-    int deviceRetriesLeft_ = 0;
 };
-
-// The one main window, for the other windows. Workers use Items() instead.
-extern MainDialog* theMainDialog;
 
 }  // namespace nimbo

@@ -1,10 +1,10 @@
 #include "capture/gui/capture_picture_area.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace nimbo {
 namespace {
@@ -12,13 +12,15 @@ namespace {
 using imaging::Bitmap;
 using imaging::PixelFormat;
 
+using imaging::Canvas;
+
 // Every RGB565 word as an opaque 32-bit pixel, built once.
-const std::array<QRgb, 65536>& Rgb565Table() {
+const std::array<uint32_t, 65536>& Rgb565Table() {
     static const auto table = [] {
-        std::array<QRgb, 65536> t{};
+        std::array<uint32_t, 65536> t{};
         for (unsigned v = 0; v < t.size(); ++v) {
-            t[v] = qRgb(imaging::Widen5(v >> 11), imaging::Widen6((v >> 5) & 0x3F),
-                        imaging::Widen5(v & 0x1F));
+            t[v] = Canvas::ToPixel({imaging::Widen5(v >> 11), imaging::Widen6((v >> 5) & 0x3F),
+                                    imaging::Widen5(v & 0x1F)});
         }
         return t;
     }();
@@ -72,23 +74,22 @@ std::optional<Bitmap> BuildCapturedImage(const FramebufferCapture& capture) {
     return image;
 }
 
-QImage DrawCapture(const FramebufferCapture& capture, QSize visible) {
+Canvas DrawCapture(const FramebufferCapture& capture, imaging::Size visible) {
     if (!HoldsPicture(capture)) return {};
     // Only what the area can show is drawn: the rest of a large screen would
     // never be seen, and a full-size conversion would slow every refresh.
-    const int width = std::min<int64_t>(capture.header->width, std::max(visible.width(), 0));
-    const int height = std::min<int64_t>(capture.header->height, std::max(visible.height(), 0));
+    const int width = std::min<int64_t>(capture.header->width, std::max(visible.width, 0));
+    const int height = std::min<int64_t>(capture.header->height, std::max(visible.height, 0));
     if (width <= 0 || height <= 0) return {};
-    QImage drawing(width, height, QImage::Format_RGB32);
-    if (drawing.isNull()) return {};
+    Canvas drawing(width, height);
     const auto& table = Rgb565Table();
     for (int y = 0; y < height; ++y) {
         const uint8_t* in = capture.pixels.data() + static_cast<size_t>(y) * capture.stride;
-        auto* out = reinterpret_cast<QRgb*>(drawing.scanLine(y));
+        uint32_t* out = drawing.Bits() + static_cast<size_t>(y) * width;
         if (capture.format == FramebufferPixels::Rgb565) {
             for (int x = 0; x < width; ++x, in += 2) out[x] = table[in[0] | (in[1] << 8)];
         } else {
-            for (int x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[0], in[1], in[2]);
+            for (int x = 0; x < width; ++x, in += 3) out[x] = Canvas::ToPixel({in[0], in[1], in[2]});
         }
     }
     return drawing;
@@ -111,21 +112,18 @@ std::string ScaleReadout(uint32_t height) {
     return text;
 }
 
-CapturePictureArea::CapturePictureArea(QWidget* parent) : QWidget(parent) {
-    // The area paints every pixel it owns only where the drawing reaches; the
-    // rest shows the dialog's face, as an empty static does.
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-}
-
-void CapturePictureArea::ShowDrawing(QImage drawing) {
+void CapturePictureArea::ShowDrawing(Canvas drawing) {
     drawing_ = std::move(drawing);
-    repaint();
+    drawingChanged_ = true;
+    if (Host()) Host()->RepaintNow();
 }
 
-void CapturePictureArea::paintEvent(QPaintEvent*) {
-    if (drawing_.isNull()) return;
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), drawing_);
+void CapturePictureArea::Paint(Canvas& surface) {
+    // A new drawing starts from the window's face: where it does not reach,
+    // the area shows the dialog's background, as an empty static does, and
+    // nothing of a larger earlier drawing.
+    drawingChanged_ = false;
+    surface.BlockCopy({0, 0, drawing_.Width(), drawing_.Height()}, drawing_, {0, 0});
 }
 
 }  // namespace nimbo

@@ -3,12 +3,14 @@
 // its own size from the area's top-left corner, never scaled, so a screen
 // larger than the area shows its top-left part. The area keeps that drawing
 // and paints it again whenever it is uncovered.
-#include <QImage>
-#include <QWidget>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "capture/capture_framebuffer.h"
 #include "imaging/bitmap.h"
+#include "imaging/canvas.h"
+#include "ui/custom_control.h"
 
 namespace nimbo {
 
@@ -22,28 +24,29 @@ std::optional<imaging::Bitmap> BuildCapturedImage(const FramebufferCapture& capt
 bool CopyCaptureInto(const FramebufferCapture& capture, imaging::Bitmap& image);
 
 // The part of a capture that an area of `visible` pixels shows when the
-// picture is placed at its top-left corner; 5- and 6-bit channels are widened
-// by repeating their high bits.
-QImage DrawCapture(const FramebufferCapture& capture, QSize visible);
+// picture is placed at its top-left corner, as opaque 0xFFRRGGBB pixels; 5-
+// and 6-bit channels are widened by repeating their high bits. Empty when the
+// capture holds no picture or nothing of it is visible.
+imaging::Canvas DrawCapture(const FramebufferCapture& capture, imaging::Size visible);
 
 // "%d %%" of the scale read-out for a screen `height` pixels high: 56 % for
 // 854, 60 % for 800, otherwise whole multiples of 480 (0 % below 480).
 std::string ScaleReadout(uint32_t height);
 
-class CapturePictureArea : public QWidget {
-    Q_OBJECT
+class CapturePictureArea : public ui::CustomControl {
 public:
-    explicit CapturePictureArea(QWidget* parent = nullptr);
+    ui::CustomKind Kind() const override { return ui::CustomKind::Picture; }
 
     // Replaces the drawing and paints it at once.
-    void ShowDrawing(QImage drawing);
-    const QImage& Drawing() const { return drawing_; }
+    void ShowDrawing(imaging::Canvas drawing);
+    const imaging::Canvas& Drawing() const { return drawing_; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    void Paint(imaging::Canvas& surface) override;
+    bool WantsFreshSurface() override { return drawingChanged_; }
 
 private:
-    QImage drawing_;
+    imaging::Canvas drawing_;
+    bool drawingChanged_ = false;
 };
 
 }  // namespace nimbo

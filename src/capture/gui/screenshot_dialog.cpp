@@ -1,25 +1,21 @@
 #include "capture/gui/screenshot_dialog.h"
 
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QLabel>
-
 #include "capture/capture_framebuffer.h"
 #include "capture/gui/capture_picture_area.h"
 #include "capture/image_save.h"
 #include "capture/resolution_sizes.h"
-#include "controls/gui/flat_combo_box.h"
-#include "controls/gui/gradient_button.h"
-#include "controls/gui/xp_group_box.h"
+#include "controls/flat_combo_box.h"
+#include "controls/gradient_button.h"
+#include "controls/xp_group_box.h"
 #include "platform/paths.h"
 #include "templates/control_ids.h"
 #include "templates/dialog_template.h"
 
 namespace nimbo {
 
-ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial, QWidget* parent,
-                                   std::function<AdbEndpoint()> endpoint)
-    : ui::Dialog(resources::ScreenshotDialogTemplate(), parent),
+ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial,
+                                   ui::Dialog* owner, std::function<AdbEndpoint()> endpoint)
+    : ui::Dialog(resources::ScreenshotDialogTemplate(), owner),
       context_(context),
       deviceSerial_(std::move(deviceSerial)),
       endpoint_(std::move(endpoint)) {
@@ -45,45 +41,47 @@ bool ScreenshotDialog::OnInitDialog() {
         {saveButton_, 155}, {refreshButton_, 148}, {folderButton_, 136}};
     for (const auto& [button, icon] : icons) {
         button->SetIconById(icon);
-        button->setProperty("iconId", icon);  // lets tests and tools tell which icon is shown
+        // Lets tests and tools tell which icon is shown.
+        button->Host()->Self().SetTag("iconId", icon);
     }
-    if (auto* autoName = qobject_cast<QCheckBox*>(GetDlgItem(ids::kShotAutoNameCheck))) {
-        autoName->setChecked(true);
-    }
+    if (auto* autoName = Item<ui::CheckBox>(ids::kShotAutoNameCheck)) autoName->SetCheck(true);
     // The size list is still empty and stays without a selection.
     for (CCJFlatComboBox* list : {sizeList_, qualityList_, formatList_}) {
-        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+        list->SetCurSel(list->GetCount() > 0 ? 0 : -1);
     }
     SetItemTextNow(ids::kShotDeviceField, deviceSerial_);
     return true;
 }
 
-void ScreenshotDialog::keyPressEvent(QKeyEvent* event) {
+bool ScreenshotDialog::PreTranslateKey(const ui::KeyPress& key) {
     // Enter presses the button that has the focus; anywhere else it ends the
-    // dialog like Esc, which only hides the window.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        if (auto* button = qobject_cast<CSmartButton*>(focusWidget())) {
-            button->click();
-        } else {
-            OnOK();
-        }
-        return;
+    // dialog like Esc, which only hides the window. The shortcut check that
+    // comes before the key press is left alone, or one press would act twice.
+    if (key.key != ui::Key::Enter || key.alt || key.ctrl || key.shift || key.shortcutCheck) {
+        return false;
     }
-    ui::Dialog::keyPressEvent(event);
+    const ui::Control* focus = GetFocus();
+    for (CGradientButton* button : {refreshButton_, saveButton_, folderButton_}) {
+        if (focus && button->Host() && focus == &button->Host()->Self()) {
+            button->Host()->Click();
+            return true;
+        }
+    }
+    OnOK();
+    return true;
 }
 
 void ScreenshotDialog::RefreshScreenshot() {
     SetItemTextNow(ids::kShotStatus, kStatusPleaseWait);
     // The capture holds the window's thread; show the text before it starts.
-    if (QWidget* status = GetDlgItem(ids::kShotStatus)) status->repaint();
+    if (ui::Control* status = GetDlgItem(ids::kShotStatus)) status->RepaintNow();
     const CaptureResult code = CaptureFramebuffer();
     if (const char* text = CaptureResultText(code)) SetItemTextNow(ids::kShotStatus, text);
 }
 
 CaptureResult ScreenshotDialog::CaptureFramebuffer() {
     // Emptied first, so every failure before a header arrives leaves it empty.
-    sizeList_->clear();
+    sizeList_->ResetContent();
     const std::string serial = ItemTextNow(ids::kShotDeviceField);
     FramebufferCapture capture = ::nimbo::CaptureFramebuffer(serial, endpoint_());
     if (capture.header) {
@@ -106,9 +104,9 @@ CaptureResult ScreenshotDialog::CaptureFramebuffer() {
 void ScreenshotDialog::FillResolutionList(uint32_t width, uint32_t height) {
     for (const std::string& entry :
          ResolutionEntries(static_cast<int>(width), static_cast<int>(height))) {
-        sizeList_->addItem(QString::fromStdString(entry));
+        sizeList_->AddString(entry);
     }
-    sizeList_->setCurrentIndex(0);
+    sizeList_->SetCurSel(0);
 }
 
 void ScreenshotDialog::ShowCapture(const FramebufferCapture& capture) {
@@ -118,25 +116,25 @@ void ScreenshotDialog::ShowCapture(const FramebufferCapture& capture) {
         capturedImage_ = BuildCapturedImage(capture);
     }
     SetItemTextNow(ids::kShotScaleField, ScaleReadout(capture.header->height));
-    pictureArea_->ShowDrawing(DrawCapture(capture, pictureArea_->size()));
+    pictureArea_->ShowDrawing(DrawCapture(capture, pictureArea_->Host()->ClientSize()));
 }
 
 void ScreenshotDialog::SaveScreenshot() {
     SaveRequest request;
     request.capturedImage = capturedImage_ ? &*capturedImage_ : nullptr;
-    request.formatText = formatList_->currentText().toStdString();
+    request.formatText = formatList_->CurrentText();
     // After a failed refresh the size list is empty: the picture keeps its size.
-    if (sizeList_->currentIndex() >= 0) request.sizeText = sizeList_->currentText().toStdString();
-    request.qualityText = qualityList_->currentText().toStdString();
-    auto* autoName = qobject_cast<QCheckBox*>(GetDlgItem(ids::kShotAutoNameCheck));
-    request.autoName = autoName && autoName->isChecked();
+    if (sizeList_->GetCurSel() >= 0) request.sizeText = sizeList_->CurrentText();
+    request.qualityText = qualityList_->CurrentText();
+    const auto* autoName = Item<ui::CheckBox>(ids::kShotAutoNameCheck);
+    request.autoName = autoName && autoName->GetCheck();
 
     SaveContext save{*context_.dialogs, *context_.clock, context_.paths};
-    QWidget* status = GetDlgItem(ids::kShotStatus);
+    ui::Control* status = GetDlgItem(ids::kShotStatus);
     ::nimbo::SaveScreenshot(request, save, [this, status](const std::string& text) {
         SetItemTextNow(ids::kShotStatus, text);
         // Quantising and encoding hold the window's thread.
-        if (status) status->repaint();
+        if (status) status->RepaintNow();
     });
 }
 

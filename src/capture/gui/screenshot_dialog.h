@@ -3,7 +3,7 @@
 // and saves them. It is modeless; closing it (caption, Esc, Enter) only hides
 // it, and the window object lives until its owner, the main window, goes.
 //
-//   auto* w = new ScreenshotDialog(context, serial, mainWindow);
+//   auto w = std::make_unique<ScreenshotDialog>(context, serial, mainWindow);
 //   w->Create();   // shown; nothing is captured until the user refreshes
 #include <cstdint>
 #include <functional>
@@ -15,7 +15,8 @@
 #include "adbtool/app_context.h"
 #include "capture/capture_framebuffer.h"
 #include "imaging/bitmap.h"
-#include "ui/qt/dialog.h"
+#include "ui/dialog.h"
+#include "ui/keys.h"
 
 class CCJFlatComboBox;
 class CGradientButton;
@@ -29,12 +30,11 @@ inline constexpr char kStatusPleaseWait[] = "请稍等..";
 inline constexpr char kStatusNothingSaved[] = "尚未保存或我的文档已满";
 
 class ScreenshotDialog : public ui::Dialog {
-    Q_OBJECT
 public:
     // `endpoint` says where each capture finds the adb host server; by default
     // the server of this process (ANDROID_ADB_SERVER_PORT or 5037), read anew
     // at every capture.
-    ScreenshotDialog(AppContext& context, std::string deviceSerial, QWidget* parent = nullptr,
+    ScreenshotDialog(AppContext& context, std::string deviceSerial, ui::Dialog* owner = nullptr,
                      std::function<AdbEndpoint()> endpoint = {});
     ~ScreenshotDialog() override;
 
@@ -55,7 +55,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool PreTranslateKey(const ui::KeyPress& key) override;
 
 private:
     void FillResolutionList(uint32_t width, uint32_t height);
@@ -67,7 +67,7 @@ private:
     std::vector<uint8_t> pixelBuffer_;
     std::optional<imaging::Bitmap> capturedImage_;
 
-    // Attached in this order when the controls are created.
+    // Owned by the window; bound in the constructor.
     CapturePictureArea* pictureArea_ = nullptr;  // 1034
     CCJFlatComboBox* sizeList_ = nullptr;        // 1025
     CCJFlatComboBox* qualityList_ = nullptr;     // 1026

@@ -1,13 +1,14 @@
 #include "help/gui/help_dialog.h"
 
 #include "adbtool/web_addresses.h"
-#include "controls/gui/gradient_button.h"
+#include "controls/gradient_button.h"
 #include "templates/control_ids.h"
+#include "templates/dialog_template.h"
 
 namespace nimbo {
 
-HelpDialog::HelpDialog(platform::ShellOpener* shell, QWidget* parent)
-    : ui::Dialog(resources::HelpDialogTemplate(), parent), shell_(shell) {
+HelpDialog::HelpDialog(platform::ShellOpener* shell, ui::Dialog* owner)
+    : ui::Dialog(resources::HelpDialogTemplate(), owner), shell_(shell) {
     BindControl(ids::kHelpOnlineButton, onlineHelpButton_);
     BindControl(ids::kHelpCloseButton, closeButton_);
     OnCommand(ids::kHelpOnlineButton, [this] { OnOnlineHelp(); });
@@ -20,8 +21,8 @@ bool HelpDialog::OnInitDialog() {
     onlineHelpButton_->SetIconById(137);
     closeButton_->SetIconById(135);
     // Lets tests and tools tell which icon each button shows.
-    onlineHelpButton_->setProperty("iconId", 137);
-    closeButton_->setProperty("iconId", 135);
+    onlineHelpButton_->Host()->Self().SetTag("iconId", 137);
+    closeButton_->Host()->Self().SetTag("iconId", 135);
     return true;
 }
 

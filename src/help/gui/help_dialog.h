@@ -4,17 +4,16 @@
 // one that closes it. Modal; a fresh one is made for every press of the main
 // window's help button.
 #include "platform/shell.h"
-#include "ui/qt/dialog.h"
+#include "ui/dialog.h"
 
 class CGradientButton;
 
 namespace nimbo {
 
 class HelpDialog : public ui::Dialog {
-    Q_OBJECT
 public:
     // shell opens the online help page; without one that button does nothing.
-    explicit HelpDialog(platform::ShellOpener* shell, QWidget* parent = nullptr);
+    explicit HelpDialog(platform::ShellOpener* shell, ui::Dialog* owner = nullptr);
 
     CGradientButton* OnlineHelpButton() const { return onlineHelpButton_; }
     CGradientButton* CloseButton() const { return closeButton_; }

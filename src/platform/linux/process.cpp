@@ -321,4 +321,8 @@ std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path
     return std::make_unique<SystemProcessLauncher>(std::move(systemDir));
 }
 
+std::int64_t CurrentProcessId() {
+    return ::getpid();
+}
+
 }  // namespace nimbo::platform

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -20,6 +21,11 @@ namespace nimbo::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// TcpSocket keeps the descriptor in its portable handle.
+int FdOf(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 NetError FromErrno(int err) {
     switch (err) {
@@ -72,12 +78,12 @@ TcpSocket::~TcpSocket() {
 }
 
 TcpSocket::TcpSocket(TcpSocket&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), timeouts_(other.timeouts_) {}
+    : handle_(std::exchange(other.handle_, kNoHandle)), timeouts_(other.timeouts_) {}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
         Close();
-        fd_ = std::exchange(other.fd_, -1);
+        handle_ = std::exchange(other.handle_, kNoHandle);
         timeouts_ = other.timeouts_;
     }
     return *this;
@@ -111,14 +117,15 @@ Result<TcpSocket, NetError> TcpSocket::Connect(const std::string& host, uint16_t
 }
 
 Result<size_t, NetError> TcpSocket::Send(std::span<const char> data) {
-    if (fd_ < 0) return Err{NetError::Failed};
+    if (!IsOpen()) return Err{NetError::Failed};
+    const int fd = FdOf(handle_);
     size_t sent = 0;
     while (sent < data.size()) {
         // The time-out bounds each stall, not the whole transfer, so a large
         // block on a slow but live link still goes through.
-        auto ready = WaitReady(fd_, POLLOUT, Clock::now() + timeouts_.io);
+        auto ready = WaitReady(fd, POLLOUT, Clock::now() + timeouts_.io);
         if (!ready) return Err{ready.error()};
-        ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
             return Err{FromErrno(errno)};
@@ -129,13 +136,14 @@ Result<size_t, NetError> TcpSocket::Send(std::span<const char> data) {
 }
 
 Result<size_t, NetError> TcpSocket::Recv(std::span<char> data) {
-    if (fd_ < 0) return Err{NetError::Failed};
+    if (!IsOpen()) return Err{NetError::Failed};
+    const int fd = FdOf(handle_);
     if (data.empty()) return size_t{0};
     auto deadline = Clock::now() + timeouts_.io;
     for (;;) {
-        auto ready = WaitReady(fd_, POLLIN, deadline);
+        auto ready = WaitReady(fd, POLLIN, deadline);
         if (!ready) return Err{ready.error()};
-        ssize_t n = ::recv(fd_, data.data(), data.size(), 0);
+        ssize_t n = ::recv(fd, data.data(), data.size(), 0);
         if (n >= 0) return static_cast<size_t>(n);
         if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
         return Err{FromErrno(errno)};
@@ -154,10 +162,7 @@ Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
 }
 
 void TcpSocket::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    if (IsOpen()) ::close(FdOf(std::exchange(handle_, kNoHandle)));
 }
 
 uint16_t AdbServerPort() {

@@ -1,87 +1,175 @@
 #include "ui/qt/dialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "icons/icons.h"
+#include "ui/qt/custom_host.h"
 #include "ui/qt/list_view.h"
-#include "templates/control_ids.h"
+#include "ui/qt/qt_pictures.h"
+#include "ui/qt/qt_timer.h"
+#include "ui/qt/widget_control.h"
 
-namespace nimbo::ui {
-
-using resources::ControlClass;
-using resources::ControlTemplate;
-
+namespace nimbo::ui::qt {
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 QString ObjectName(const ControlTemplate& c, int index) {
     return c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id) : QStringLiteral("static_%1").arg(index);
 }
 
+QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+class CheckBoxControl final : public WidgetControl<CheckBox> {
+public:
+    CheckBoxControl(QCheckBox* box, int id) : WidgetControl(box, id), box_(box) {}
+    bool GetCheck() const override { return box_->isChecked(); }
+    void SetCheck(bool checked) override { box_->setChecked(checked); }
+
+private:
+    QCheckBox* box_;
+};
+
+class PictureControl final : public WidgetControl<PictureStatic> {
+public:
+    PictureControl(QLabel* label, int id) : WidgetControl(label, id), label_(label) {}
+    void SetPicture(const imaging::Canvas& picture) override {
+        const QPixmap pm = ToQPixmap(picture);
+        label_->setPixmap(pm);
+        // A picture static takes the picture's own size.
+        if (!pm.isNull()) label_->resize(pm.size());
+    }
+
+private:
+    QLabel* label_;
+};
+
+class ComboControl final : public WidgetControl<ComboBox> {
+public:
+    ComboControl(QComboBox* box, int id) : WidgetControl(box, id), box_(box) {}
+    int AddString(const std::string& utf8) override {
+        box_->addItem(ToQString(utf8));
+        return box_->count() - 1;
+    }
+    void ResetContent() override { box_->clear(); }
+    int GetCount() const override { return box_->count(); }
+    int GetCurSel() const override { return box_->currentIndex(); }
+    void SetCurSel(int index) override { box_->setCurrentIndex(index); }
+    std::string GetLBText(int index) const override { return box_->itemText(index).toStdString(); }
+
+private:
+    QComboBox* box_;
+};
+
+// The key as the kit describes it.
+KeyPress ToKeyPress(const QKeyEvent* e, bool shortcutCheck) {
+    KeyPress k;
+    switch (e->key()) {
+        case Qt::Key_Escape: k.key = Key::Escape; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: k.key = Key::Enter; break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: k.key = Key::Tab; break;
+        case Qt::Key_Backspace: k.key = Key::Backspace; break;
+        case Qt::Key_Delete: k.key = Key::Delete; break;
+        case Qt::Key_Space: k.key = Key::Space; break;
+        default: {
+            const int key = e->key();
+            const bool printable = (key > Qt::Key_Space && key <= Qt::Key_AsciiTilde) ||
+                                   (!e->text().isEmpty() && e->text().at(0).isPrint());
+            k.key = printable ? Key::Character : Key::Other;
+        }
+    }
+    const auto mods = e->modifiers();
+    k.alt = mods & Qt::AltModifier;
+    k.ctrl = mods & Qt::ControlModifier;
+    k.shift = mods & Qt::ShiftModifier;
+    k.keypad = mods & Qt::KeypadModifier;
+    k.autoRepeat = e->isAutoRepeat();
+    k.text = e->text().toStdString();
+    k.shortcutCheck = shortcutCheck;
+    return k;
+}
+
 }  // namespace
 
-QFont Dialog::DialogFont(const resources::DialogTemplate& tmpl) {
+QFont QtDialogPeer::DialogFont(const DialogTemplate& tmpl) {
     // "宋体" is a Song face; on Linux the AR PL UMing family stands in for it.
     QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), Q(tmpl.fontFace), QStringLiteral("AR PL UMing CN"),
-                      QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Sans CJK SC")});
-    // 9 points at the dialog's 96 dots per inch.
+    font.setFamilies({QStringLiteral("SimSun"), ToQString(tmpl.fontFace),
+                      QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    // Points at the dialog's 96 dots per inch.
     font.setPixelSize(tmpl.fontPointSize * 96 / 72);
     return font;
 }
 
-Dialog::Dialog(const resources::DialogTemplate& tmpl, QWidget* parent)
-    : QDialog(parent), tmpl_(tmpl), link_(std::make_shared<DialogLink>(this)) {
+QtDialogPeer::QtDialogPeer(Dialog& dialog, const DialogTemplate& tmpl, QWidget* owner)
+    : QDialog(owner), dialog_(dialog), tmpl_(tmpl) {
     setFont(DialogFont(tmpl));
-    units_ = DialogUnits::FromFont(font());
+    const QFontMetrics fm(font());
+    units_ = DialogUnits::FromFontMetrics(
+        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+        fm.height());
     setObjectName(QStringLiteral("dialog_%1").arg(tmpl.id));
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (tmpl.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     if (tmpl.appWindow) flags = (flags & ~Qt::Dialog) | Qt::Window;
     setWindowFlags(flags);
-    setWindowTitle(Q(tmpl.caption));
+    setWindowTitle(ToQString(tmpl.caption));
     setFixedSize(units_.X(tmpl.cx), units_.Y(tmpl.cy));
 }
 
-Dialog::~Dialog() { link_->Cut(); }
-
-void Dialog::SetControlFactory(int id, ControlFactory factory) { factories_[id] = std::move(factory); }
-
-void Dialog::OnCommand(int id, std::function<void()> handler) {
-    handlers_.emplace(std::make_pair(id, Notification::Clicked), std::move(handler));
+QtDialogPeer::~QtDialogPeer() {
+    // Children go before the controls that wrap them.
+    const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) delete child;
 }
 
-void Dialog::OnNotify(int id, Notification n, std::function<void()> handler) {
-    handlers_.emplace(std::make_pair(id, n), std::move(handler));
+std::unique_ptr<Control> QtDialogPeer::WrapStandard(const ControlTemplate& c, QWidget* w) {
+    if (auto* list = qobject_cast<QtListView*>(w)) {
+        connect(list, &QtListView::itemClickNotified, this,
+                [this, id = c.id] { dialog_.HandleCommand(id, Notification::ListClick); });
+        return nullptr;  // the list is its own control
+    }
+    if (auto* box = qobject_cast<QCheckBox*>(w)) return std::make_unique<CheckBoxControl>(box, c.id);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) return std::make_unique<ComboControl>(combo, c.id);
+    if (auto* label = qobject_cast<QLabel*>(w);
+        label && (c.cls == ControlClass::StaticBitmap || c.cls == ControlClass::StaticIcon)) {
+        return std::make_unique<PictureControl>(label, c.id);
+    }
+    return std::make_unique<WidgetControl<Control>>(w, c.id);
 }
 
-QWidget* Dialog::GetDlgItem(int id) const {
-    auto it = items_.find(id);
-    return it == items_.end() ? nullptr : it->second;
-}
-
-QWidget* Dialog::CreateControl(const ControlTemplate& c, int index) {
+QWidget* QtDialogPeer::CreateControl(const ControlTemplate& c, int index, CustomControl* custom) {
     QWidget* w = nullptr;
-    auto factory = factories_.find(c.id);
-    if (c.id >= 0 && factory != factories_.end()) {
-        w = factory->second(this);
+    Control* control = nullptr;
+    if (custom) {
+        const CustomHostParts host = CreateCustomHost(
+            *custom, c.id, this, [this, id = c.id] { dialog_.HandleCommand(id, Notification::Clicked); });
+        w = host.widget;
+        control = host.control;
     } else {
         switch (c.cls) {
             case ControlClass::Button: w = new QPushButton(this); break;
             case ControlClass::CheckBox: w = new QCheckBox(this); break;
             case ControlClass::GroupBox: w = new QGroupBox(this); break;
             case ControlClass::Edit: w = new QLineEdit(this); break;
-            case ControlClass::ListView: w = new ListView(this); break;
+            case ControlClass::ListView: {
+                auto* list = new QtListView(c.id, this);
+                control = list;
+                w = list;
+                break;
+            }
             case ControlClass::ComboBox: w = new QComboBox(this); break;
             case ControlClass::EtchedLine: {
                 auto* f = new QFrame(this);
@@ -94,147 +182,166 @@ QWidget* Dialog::CreateControl(const ControlTemplate& c, int index) {
             case ControlClass::StaticBitmap:
             case ControlClass::StaticIcon: w = new QLabel(this); break;
         }
+        if (auto owned = WrapStandard(c, w)) {
+            control = owned.get();
+            owned_.push_back(std::move(owned));
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, id = c.id] { dialog_.HandleCommand(id, Notification::Clicked); });
+        }
     }
     w->setObjectName(ObjectName(c, index));
-    QRect r = units_.ToPixels(c.x, c.y, c.cx, c.cy);
-    const QString text = Q(c.text);
+    QRect r = ToQRect(units_.ToPixels(c.x, c.y, c.cx, c.cy));
+    const QString text = ToQString(c.text);
 
     if (auto* label = qobject_cast<QLabel*>(w)) {
         if (c.cls == ControlClass::StaticBitmap || c.cls == ControlClass::StaticIcon) {
-            QPixmap pm;
-            if (c.imageId == ids::kBannerBitmap) {
-                pm = QPixmap::fromImage(resources::LoadBannerBitmap());
-            } else if (c.imageId != 0) {
-                pm = resources::LoadIconPixmap(c.imageId);
-            }
+            const QPixmap pm = ToQPixmap(dialog_.TemplatePicture(c.imageId));
             if (!pm.isNull()) {
                 label->setPixmap(pm);
                 // A picture static takes the picture's own size.
                 r.setSize(pm.size());
             }
-            if (c.style & resources::kCenterText) label->setAlignment(Qt::AlignCenter);
+            if (c.style & kCenterText) label->setAlignment(Qt::AlignCenter);
         } else {
             label->setText(text);
             // Text wraps only where the template leaves room for a second line;
-            // a one-line static clips, as the platform's does.
+            // a one-line static clips, as the native one does.
             label->setWordWrap(c.cy >= 16);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
         }
-    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        button->setText(text);
-    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        group->setTitle(text);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(text);
-        edit->setFrame(c.style & resources::kStaticEdge);
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         if (!text.isEmpty()) combo->addItems(text.split(QLatin1Char('\n')));
         combo->setCurrentIndex(-1);
         // The template height includes the dropped list; the closed box is one line high.
         r.setHeight(units_.Y(12));
-    } else if (c.cls == ControlClass::GroupBox || c.cls == ControlClass::StaticBitmap) {
-        w->setProperty("text", text);
-    } else if (!text.isEmpty()) {
-        w->setProperty("text", text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setText(text);
+        edit->setFrame(c.style & kStaticEdge);
+    } else if (!text.isEmpty() || c.cls == ControlClass::GroupBox) {
+        SetWidgetText(w, text);
     }
     if (c.cls == ControlClass::GroupBox) {
         // A group box only frames its siblings; clicks go through to them.
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
-        w->setFocusPolicy(Qt::NoFocus);
     }
     w->setGeometry(r);
-    w->setFocusPolicy((c.style & resources::kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
-    if (c.style & resources::kDisabled) w->setEnabled(false);
-    w->setVisible(!(c.style & resources::kHidden));
+    w->setFocusPolicy((c.style & kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
+    if (c.style & kDisabled) w->setEnabled(false);
+    w->setVisible(!(c.style & kHidden));
+    if (c.id >= 0) {
+        widgets_[c.id] = w;
+        if (control) items_[c.id] = control;
+    }
     return w;
 }
 
-void Dialog::CreateControls() {
+void QtDialogPeer::CreateControls(const std::map<int, CustomControl*>& custom) {
     if (created_) return;
     created_ = true;
     QWidget* previousTab = nullptr;
     int index = 0;
     for (const auto& c : tmpl_.controls) {
-        QWidget* w = CreateControl(c, index++);
-        if (c.id >= 0) items_[c.id] = w;
-        if (c.style & resources::kTabStop) {
+        auto it = c.id >= 0 ? custom.find(c.id) : custom.end();
+        QWidget* w = CreateControl(c, index++, it == custom.end() ? nullptr : it->second);
+        if (c.style & kTabStop) {
             if (previousTab) QWidget::setTabOrder(previousTab, w);
             previousTab = w;
         }
     }
-    ConnectHandlers();
-    // The first control with a tab stop takes the initial focus.
+    WatchKeys(this);
+    for (QWidget* child : findChildren<QWidget*>()) WatchKeys(child);
+}
+
+void QtDialogPeer::WatchKeys(QWidget* w) { w->installEventFilter(this); }
+
+void QtDialogPeer::FocusFirstTabStop() {
     for (const auto& c : tmpl_.controls) {
-        if ((c.style & resources::kTabStop) && !(c.style & (resources::kHidden | resources::kDisabled))) {
-            if (QWidget* w = GetDlgItem(c.id)) w->setFocus();
+        if ((c.style & kTabStop) && !(c.style & (kHidden | kDisabled))) {
+            if (QWidget* w = Widget(c.id)) w->setFocus();
             break;
         }
     }
 }
 
-void Dialog::ConnectHandlers() {
-    for (auto& [key, handler] : handlers_) {
-        QWidget* w = GetDlgItem(key.first);
-        if (!w) continue;
-        auto fn = handler;
-        if (key.second == Notification::Clicked) {
-            if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-                connect(b, &QAbstractButton::clicked, this, [fn] { fn(); });
-            }
-        } else if (auto* list = qobject_cast<ListView*>(w)) {
-            connect(list, &ListView::itemClickNotified, this, [fn] { fn(); });
-        }
+Control* QtDialogPeer::Item(int id) const {
+    auto it = items_.find(id);
+    return it == items_.end() ? nullptr : it->second;
+}
+
+QWidget* QtDialogPeer::Widget(int id) const {
+    auto it = widgets_.find(id);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+Control* QtDialogPeer::FocusedItem() const {
+    QWidget* focus = focusWidget();
+    // An edit field inside a combo box stands for the box.
+    while (focus && focus != this) {
+        if (Control* c = ControlOf(focus)) return c;
+        focus = focus->parentWidget();
     }
+    return nullptr;
 }
 
-int Dialog::DoModal() {
-    CreateControls();
-    OnInitDialog();
-    return exec();
+int QtDialogPeer::RunModal() { return exec(); }
+
+void QtDialogPeer::End(int code) {
+    ending_ = true;
+    done(code);
+    ending_ = false;
 }
 
-bool Dialog::Create() {
-    CreateControls();
-    OnInitDialog();
-    show();
-    return true;
+void QtDialogPeer::Show(bool visible) { setVisible(visible); }
+bool QtDialogPeer::IsVisible() const { return isVisible(); }
+void QtDialogPeer::SetIcon(const imaging::Canvas& icon) { setWindowIcon(QIcon(ToQPixmap(icon))); }
+
+std::unique_ptr<Timer> QtDialogPeer::MakeTimer(std::chrono::milliseconds interval,
+                                               std::function<void()> tick) {
+    return std::make_unique<QtTimer>(this, interval, std::move(tick));
 }
 
-void Dialog::reject() {
-    // Esc and the close box end the dialog through OnCancel, which a window
-    // may override; the base OnCancel comes back here.
-    if (inReject_) {
+void QtDialogPeer::reject() {
+    // Esc and the close box end the window through OnCancel, which a window
+    // may override; ending it from there comes back here as End().
+    if (ending_) {
         QDialog::reject();
         return;
     }
-    inReject_ = true;
-    OnCancel();
-    inReject_ = false;
+    dialog_.HandleClose();
 }
 
-void Dialog::SetItemTextNow(int id, const std::string& text) {
-    QWidget* w = GetDlgItem(id);
-    if (!w) return;
-    const QString q = QString::fromStdString(text);
-    if (auto* l = qobject_cast<QLabel*>(w)) l->setText(q);
-    else if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(q);
-    else if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(q);
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(q);
-    else w->setProperty("text", q);
+bool QtDialogPeer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        const bool shortcut = event->type() == QEvent::ShortcutOverride;
+        if (dialog_.HandleKey(ToKeyPress(static_cast<QKeyEvent*>(event), shortcut))) {
+            // An accepted shortcut check keeps the shortcut (Ctrl+V, a
+            // mnemonic) from firing; the key press itself is eaten.
+            if (shortcut) event->accept();
+            return true;
+        }
+    } else if (event->type() == QEvent::ChildAdded && watched == this) {
+        if (auto* w = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
+            WatchKeys(w);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
-std::string Dialog::ItemTextNow(int id) const {
-    QWidget* w = GetDlgItem(id);
-    if (!w) return {};
-    QString q;
-    if (auto* l = qobject_cast<QLabel*>(w)) q = l->text();
-    else if (auto* e = qobject_cast<QLineEdit*>(w)) q = e->text();
-    else if (auto* b = qobject_cast<QAbstractButton*>(w)) q = b->text();
-    else if (auto* g = qobject_cast<QGroupBox*>(w)) q = g->title();
-    else if (auto* c = qobject_cast<QComboBox*>(w)) q = c->currentText();
-    else q = w->property("text").toString();
-    return q.toStdString();
+QtDialogPeer& PeerOf(const Dialog& dialog) { return static_cast<QtDialogPeer&>(dialog.Peer()); }
+QWidget& WindowOf(const Dialog& dialog) { return PeerOf(dialog); }
+QWidget* WidgetOf(const Dialog& dialog, int id) { return PeerOf(dialog).Widget(id); }
+
+}  // namespace nimbo::ui::qt
+
+namespace nimbo::ui {
+
+std::unique_ptr<DialogPeer> MakeDialogPeer(Dialog& dialog, const DialogTemplate& tmpl,
+                                           DialogPeer* owner) {
+    QWidget* ownerWindow = owner ? static_cast<qt::QtDialogPeer*>(owner) : nullptr;
+    return std::make_unique<qt::QtDialogPeer>(dialog, tmpl, ownerWindow);
 }
 
 }  // namespace nimbo::ui

@@ -1,82 +1,68 @@
 #pragma once
-// A window built from a dialog template: every control is created at its
-// template position (dialog units turned into pixels with the dialog font's
-// base units), named "ctl_<id>" (or "static_<index>" for id -1), in template
-// order, which is also the tab order. Handlers are bound to control ids in a
-// message map; control texts are reachable by id from any thread via Link().
+// The Qt window of a ui::Dialog: a QDialog whose controls are created from the
+// template, named "ctl_<id>" (or "static_<index>" for id -1) so that tests
+// and tools find them, in template order, which is also the tab order.
 #include <QDialog>
 #include <QFont>
-#include <functional>
 #include <map>
 #include <memory>
-#include <string>
+#include <vector>
 
-#include "ui/qt/dialog_link.h"
-#include "ui/qt/dialog_units.h"
-#include "templates/dialog_template.h"
+#include "ui/dialog.h"
+#include "ui/dialog_peer.h"
 
-namespace nimbo::ui {
+namespace nimbo::ui::qt {
 
-enum class Notification { Clicked, ListClick };
-
-class Dialog : public QDialog {
+class QtDialogPeer final : public QDialog, public DialogPeer {
     Q_OBJECT
 public:
-    explicit Dialog(const resources::DialogTemplate& tmpl, QWidget* parent = nullptr);
-    ~Dialog() override;
+    QtDialogPeer(Dialog& dialog, const DialogTemplate& tmpl, QWidget* owner);
+    ~QtDialogPeer() override;
 
-    // Modal: creates the controls, runs OnInitDialog, then the modal loop.
-    int DoModal();
-    // Modeless: creates the controls, runs OnInitDialog and shows the window.
-    bool Create();
+    void CreateControls(const std::map<int, CustomControl*>& custom) override;
+    Control* Item(int id) const override;
+    Control* FocusedItem() const override;
+    void FocusFirstTabStop() override;
+    int RunModal() override;
+    void End(int code) override;
+    void Show(bool visible) override;
+    bool IsVisible() const override;
+    void SetIcon(const imaging::Canvas& icon) override;
+    DialogUnits Units() const override { return units_; }
+    std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
+                                     std::function<void()> tick) override;
 
-    QWidget* GetDlgItem(int id) const;
-    // UI thread only; from other threads go through Link().
-    void SetItemTextNow(int id, const std::string& text);
-    std::string ItemTextNow(int id) const;
-    const std::shared_ptr<DialogLink>& Link() const { return link_; }
+    // The widget of a control; null when there is none.
+    QWidget* Widget(int id) const;
+    Dialog& Owner() const { return dialog_; }
 
-    const resources::DialogTemplate& Template() const { return tmpl_; }
-    const DialogUnits& Units() const { return units_; }
-    static QFont DialogFont(const resources::DialogTemplate& tmpl);
-
-protected:
-    // Gives a control id its own class (the counterpart of subclassing a
-    // template control). Call before the controls are created, e.g. in the
-    // constructor; the factory gets the dialog as parent.
-    using ControlFactory = std::function<QWidget*(QWidget* parent)>;
-    void SetControlFactory(int id, ControlFactory factory);
-    template <typename T>
-    void BindControl(int id, T*& member) {
-        SetControlFactory(id, [&member](QWidget* parent) {
-            member = new T(parent);
-            return member;
-        });
-    }
-
-    // Message map: one handler per control id and notification.
-    void OnCommand(int id, std::function<void()> handler);
-    void OnNotify(int id, Notification n, std::function<void()> handler);
-
-    virtual bool OnInitDialog() { return true; }
-    virtual void OnOK() { accept(); }
-    virtual void OnCancel() { reject(); }
+    // "宋体" asked for by a family list that finds a Song face on every system.
+    static QFont DialogFont(const DialogTemplate& tmpl);
 
     void reject() override;
 
-private:
-    void CreateControls();
-    QWidget* CreateControl(const resources::ControlTemplate& c, int index);
-    void ConnectHandlers();
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-    const resources::DialogTemplate& tmpl_;
+private:
+    QWidget* CreateControl(const ControlTemplate& c, int index, CustomControl* custom);
+    std::unique_ptr<Control> WrapStandard(const ControlTemplate& c, QWidget* w);
+    void WatchKeys(QWidget* w);
+
+    Dialog& dialog_;
+    const DialogTemplate& tmpl_;
     DialogUnits units_;
-    std::shared_ptr<DialogLink> link_;
-    std::map<int, ControlFactory> factories_;
-    std::map<int, QWidget*> items_;
-    std::multimap<std::pair<int, Notification>, std::function<void()>> handlers_;
+    std::map<int, QWidget*> widgets_;
+    std::map<int, Control*> items_;
+    std::vector<std::unique_ptr<Control>> owned_;
     bool created_ = false;
-    bool inReject_ = false;
+    bool ending_ = false;
 };
 
-}  // namespace nimbo::ui
+// The Qt window of a ui::Dialog (for tests and the backend).
+QtDialogPeer& PeerOf(const Dialog& dialog);
+QWidget& WindowOf(const Dialog& dialog);
+// A control's widget by id; null when there is none.
+QWidget* WidgetOf(const Dialog& dialog, int id);
+
+}  // namespace nimbo::ui::qt

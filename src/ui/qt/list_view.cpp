@@ -3,19 +3,12 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-namespace nimbo::ui {
+#include "ui/qt/qt_pictures.h"
 
-int ImageList::Add(const QPixmap& pixmap) {
-    images_.push_back(pixmap.isNull() ? pixmap : pixmap.scaled(16, 16, Qt::KeepAspectRatio));
-    return Count() - 1;
-}
+namespace nimbo::ui::qt {
 
-QPixmap ImageList::Get(int index) const {
-    if (index < 0 || index >= Count()) return {};
-    return images_[static_cast<size_t>(index)];
-}
-
-ListView::ListView(QWidget* parent) : QTableWidget(parent) {
+QtListView::QtListView(int id, QWidget* parent)
+    : QTableWidget(parent), WidgetControl<ListView>(this, id) {
     verticalHeader()->hide();
     horizontalHeader()->setSectionsClickable(false);  // no sort header
     horizontalHeader()->setHighlightSections(false);
@@ -33,7 +26,14 @@ ListView::ListView(QWidget* parent) : QTableWidget(parent) {
     setFrameShadow(QFrame::Sunken);
 }
 
-int ListView::InsertColumn(int index, const std::string& heading, int widthPixels) {
+QIcon QtListView::ImageIcon(int image) const {
+    if (!images_) return {};
+    const imaging::Canvas& picture = images_->Get(image);
+    if (picture.Width() == 0) return {};
+    return QIcon(ToQPixmap(picture).scaled(16, 16, Qt::KeepAspectRatio));
+}
+
+int QtListView::InsertColumn(int index, const std::string& heading, int widthPixels) {
     insertColumn(index);
     auto* h = new QTableWidgetItem(QString::fromStdString(heading));
     h->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -42,7 +42,7 @@ int ListView::InsertColumn(int index, const std::string& heading, int widthPixel
     return index;
 }
 
-QTableWidgetItem* ListView::Cell(int row, int column) {
+QTableWidgetItem* QtListView::Cell(int row, int column) {
     QTableWidgetItem* it = item(row, column);
     if (!it) {
         it = new QTableWidgetItem();
@@ -52,13 +52,13 @@ QTableWidgetItem* ListView::Cell(int row, int column) {
     return it;
 }
 
-int ListView::InsertItem(int row, const std::string& text, int image) {
+int QtListView::InsertItem(int row, const std::string& text, int image) {
     if (row < 0 || row > rowCount()) row = rowCount();
     insertRow(row);
     QTableWidgetItem* first = Cell(row, 0);
     first->setText(QString::fromStdString(text));
     first->setData(Qt::UserRole + 1, image);
-    if (images_) first->setIcon(images_->Get(image));
+    first->setIcon(ImageIcon(image));
     if (extendedStyle_ & kLvsExCheckBoxes) {
         first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
         first->setCheckState(Qt::Unchecked);
@@ -67,46 +67,52 @@ int ListView::InsertItem(int row, const std::string& text, int image) {
     return row;
 }
 
-void ListView::SetItemText(int row, int column, const std::string& text) {
+void QtListView::SetItemText(int row, int column, const std::string& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
     Cell(row, column)->setText(QString::fromStdString(text));
 }
 
-std::string ListView::GetItemText(int row, int column) const {
+std::string QtListView::GetItemText(int row, int column) const {
     const QTableWidgetItem* it = item(row, column);
     return it ? it->text().toStdString() : std::string();
 }
 
-void ListView::DeleteAllItems() {
+void QtListView::DeleteAllItems() {
     setRowCount(0);
     setCurrentCell(-1, -1);
 }
 
-bool ListView::GetCheck(int row) const {
+bool QtListView::GetCheck(int row) const {
     const QTableWidgetItem* it = item(row, 0);
     return it && it->checkState() == Qt::Checked;
 }
 
-void ListView::SetCheck(int row, bool checked) {
+void QtListView::SetCheck(int row, bool checked) {
     if (row < 0 || row >= rowCount()) return;
     QTableWidgetItem* it = Cell(row, 0);
     it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
     it->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
-int ListView::GetItemImage(int row) const {
+void QtListView::SetCheckToggledByClick(int row, bool on) {
+    if (row < 0 || row >= rowCount()) return;
+    QTableWidgetItem* it = Cell(row, 0);
+    it->setFlags(on ? it->flags() | Qt::ItemIsUserCheckable : it->flags() & ~Qt::ItemIsUserCheckable);
+}
+
+int QtListView::GetItemImage(int row) const {
     const QTableWidgetItem* it = item(row, 0);
     return it ? it->data(Qt::UserRole + 1).toInt() : -1;
 }
 
-void ListView::SetExtendedStyle(unsigned styles) {
+void QtListView::SetExtendedStyle(unsigned styles) {
     extendedStyle_ = styles;
     setShowGrid(styles & kLvsExGridLines);
     setSelectionBehavior((styles & kLvsExFullRowSelect) ? QAbstractItemView::SelectRows
                                                         : QAbstractItemView::SelectItems);
 }
 
-void ListView::SetShowSelectionAlways(bool on) {
+void QtListView::SetShowSelectionAlways(bool on) {
     showSelectionAlways_ = on;
     // Keep the selection colour when the list loses focus.
     QPalette p = palette();
@@ -118,16 +124,16 @@ void ListView::SetShowSelectionAlways(bool on) {
     setPalette(p);
 }
 
-void ListView::SetImageList(const ImageList* images) {
+void QtListView::SetImageList(const ImageList* images) {
     images_ = images;
     for (int r = 0; r < rowCount(); ++r) {
-        if (QTableWidgetItem* it = item(r, 0)) it->setIcon(images_ ? images_->Get(GetItemImage(r)) : QIcon());
+        if (QTableWidgetItem* it = item(r, 0)) it->setIcon(ImageIcon(GetItemImage(r)));
     }
 }
 
-int ListView::GetSelectionMark() const { return rowCount() == 0 ? -1 : currentRow(); }
+int QtListView::GetSelectionMark() const { return rowCount() == 0 ? -1 : currentRow(); }
 
-void ListView::SetSelectionMark(int row) {
+void QtListView::SetSelectionMark(int row) {
     if (row < 0 || row >= rowCount()) {
         setCurrentCell(-1, -1);
         return;
@@ -135,21 +141,34 @@ void ListView::SetSelectionMark(int row) {
     setCurrentCell(row, 0);
 }
 
-void ListView::SetItemData(int row, const std::string& data) {
+bool QtListView::IsSelected(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return cell && cell->isSelected();
+}
+
+void QtListView::SetItemData(int row, const std::string& data) {
     if (row < 0 || row >= rowCount()) return;
     Cell(row, 0)->setData(Qt::UserRole + 2, QString::fromStdString(data));
 }
 
-std::string ListView::GetItemData(int row) const {
+std::string QtListView::GetItemData(int row) const {
     const QTableWidgetItem* it = item(row, 0);
     return it ? it->data(Qt::UserRole + 2).toString().toStdString() : std::string();
 }
 
-void ListView::mouseReleaseEvent(QMouseEvent* event) {
+void QtListView::BeginUpdate() {
+    if (updateDepth_++ == 0) setUpdatesEnabled(false);
+}
+
+void QtListView::EndUpdate() {
+    if (updateDepth_ > 0 && --updateDepth_ == 0) setUpdatesEnabled(true);
+}
+
+void QtListView::mouseReleaseEvent(QMouseEvent* event) {
     QTableWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton) return;
     clickedRow_ = indexAt(event->position().toPoint()).row();
     emit itemClickNotified();
 }
 
-}  // namespace nimbo::ui
+}  // namespace nimbo::ui::qt

@@ -1,63 +1,44 @@
 #pragma once
-// A report-view list with the calls the windows use: columns, rows with an
-// image and check box, grid lines, full-row selection and a selection mark.
-#include <QPixmap>
+// ui::ListView on a QTableWidget: a report view with the calls the windows
+// use: columns, rows with an image and check box, grid lines, full-row
+// selection and a selection mark.
 #include <QTableWidget>
 #include <string>
-#include <vector>
 
-namespace nimbo::ui {
+#include "ui/control.h"
+#include "ui/image_list.h"
+#include "ui/qt/widget_control.h"
 
-// The 16 x 16 images a list shows in front of its first column.
-class ImageList {
-public:
-    int Add(const QPixmap& pixmap);
-    int Count() const { return static_cast<int>(images_.size()); }
-    QPixmap Get(int index) const;
+namespace nimbo::ui::qt {
 
-private:
-    std::vector<QPixmap> images_;
-};
-
-enum ListExtendedStyle : unsigned {
-    kLvsExGridLines = 0x1,
-    kLvsExSubItemImages = 0x2,
-    kLvsExCheckBoxes = 0x4,
-    kLvsExFullRowSelect = 0x20,
-    kLvsExOneClickActivate = 0x40,
-    kLvsExFlatScrollBars = 0x100,
-};
-
-class ListView : public QTableWidget {
+class QtListView final : public QTableWidget, public WidgetControl<ListView> {
     Q_OBJECT
 public:
-    explicit ListView(QWidget* parent = nullptr);
+    QtListView(int id, QWidget* parent);
 
-    int InsertColumn(int index, const std::string& heading, int widthPixels);
-    // Inserts a row before `row` (0 = top); returns its index.
-    int InsertItem(int row, const std::string& text, int image);
-    void SetItemText(int row, int column, const std::string& text);
-    std::string GetItemText(int row, int column) const;
-    int GetItemCount() const { return rowCount(); }
-    void DeleteAllItems();
-    bool GetCheck(int row) const;
-    void SetCheck(int row, bool checked);
-    int GetItemImage(int row) const;
-    // Replaces every extended style, as a mask of 0 does.
-    void SetExtendedStyle(unsigned styles);
-    unsigned GetExtendedStyle() const { return extendedStyle_; }
-    void SetShowSelectionAlways(bool on);
+    int InsertColumn(int index, const std::string& heading, int widthPixels) override;
+    int InsertItem(int row, const std::string& text, int image) override;
+    void SetItemText(int row, int column, const std::string& text) override;
+    std::string GetItemText(int row, int column) const override;
+    int GetItemCount() const override { return rowCount(); }
+    void DeleteAllItems() override;
+    bool GetCheck(int row) const override;
+    void SetCheck(int row, bool checked) override;
+    void SetCheckToggledByClick(int row, bool on) override;
+    int GetItemImage(int row) const override;
+    void SetExtendedStyle(unsigned styles) override;
+    unsigned GetExtendedStyle() const override { return extendedStyle_; }
+    void SetShowSelectionAlways(bool on) override;
     bool ShowSelectionAlways() const { return showSelectionAlways_; }
-    void SetImageList(const ImageList* images);
-    // The row the user last clicked or moved to; -1 when none.
-    int GetSelectionMark() const;
-    void SetSelectionMark(int row);
-    // Per-row data that the list does not show (e.g. a package name).
-    void SetItemData(int row, const std::string& data);
-    std::string GetItemData(int row) const;
-    // The row under the pointer at the last click notification; -1 when the
-    // click hit no row.
-    int ClickedRow() const { return clickedRow_; }
+    void SetImageList(const ImageList* images) override;
+    int GetSelectionMark() const override;
+    void SetSelectionMark(int row) override;
+    bool IsSelected(int row) const override;
+    void SetItemData(int row, const std::string& data) override;
+    std::string GetItemData(int row) const override;
+    int ClickedRow() const override { return clickedRow_; }
+    void BeginUpdate() override;
+    void EndUpdate() override;
 
 signals:
     // The click notification: a left click anywhere in the list.
@@ -68,10 +49,13 @@ protected:
 
 private:
     QTableWidgetItem* Cell(int row, int column);
+    QIcon ImageIcon(int image) const;
+
     const ImageList* images_ = nullptr;
     unsigned extendedStyle_ = 0;
     bool showSelectionAlways_ = false;
     int clickedRow_ = -1;
+    int updateDepth_ = 0;
 };
 
-}  // namespace nimbo::ui
+}  // namespace nimbo::ui::qt

@@ -5,10 +5,10 @@
 #include <QMessageBox>
 #include <QStringList>
 
-namespace nimbo::ui {
+namespace nimbo::ui::qt {
 namespace {
 
-QString FilterText(const std::vector<ui::FileFilter>& filters) {
+QString FilterText(const std::vector<FileFilter>& filters) {
     QStringList parts;
     for (const auto& f : filters) {
         QString text = QString::fromStdString(f.text);
@@ -24,7 +24,7 @@ QWidget* Owner() { return QApplication::activeWindow(); }
 }  // namespace
 
 std::optional<std::string> QtDialogs::OpenFile(const std::string& title,
-                                               const std::vector<ui::FileFilter>& filters,
+                                               const std::vector<FileFilter>& filters,
                                                bool mustExist) {
     QFileDialog dlg(Owner(), QString::fromStdString(title), QString(), FilterText(filters));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -35,7 +35,7 @@ std::optional<std::string> QtDialogs::OpenFile(const std::string& title,
 }
 
 std::optional<std::string> QtDialogs::SaveFile(const std::string& title,
-                                               const std::vector<ui::FileFilter>& filters,
+                                               const std::vector<FileFilter>& filters,
                                                int filterIndex, const std::string& defaultExtension,
                                                const std::string& initialName) {
     QFileDialog dlg(Owner(), QString::fromStdString(title), QString(), FilterText(filters));
@@ -54,11 +54,22 @@ std::optional<std::string> QtDialogs::ChooseFolder(const std::string& prompt) {
     return dir.toStdString();
 }
 
-ui::MessageBoxResult QtDialogs::MessageBox(const std::string& text, const std::string& caption) {
+MessageBoxResult QtDialogs::MessageBox(const std::string& text, const std::string& caption) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
                     QMessageBox::Ok, Owner());
     box.exec();
-    return ui::MessageBoxResult::Ok;
+    return MessageBoxResult::Ok;
+}
+
+}  // namespace nimbo::ui::qt
+
+namespace nimbo::ui {
+
+std::unique_ptr<Dialogs> MakeSystemDialogs() { return std::make_unique<qt::QtDialogs>(); }
+
+std::string ApplicationName() {
+    // The title the program gives itself, else its executable's base name.
+    return QCoreApplication::applicationName().toStdString();
 }
 
 }  // namespace nimbo::ui

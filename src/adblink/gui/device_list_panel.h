@@ -1,0 +1,49 @@
+#pragma once
+// The main window's device list (1020) and the current device (static 1022).
+//
+// The current device has no home but the text of its static: the screenshot
+// window reads it back from there. It follows the first listed device on every
+// refresh that lists one, and the marked row on every click; nothing clears it,
+// so an unplugged phone stays current until another one is listed or chosen.
+#include <chrono>
+#include <memory>
+
+#include "ui/control.h"
+#include "ui/dialog.h"
+#include "ui/timer.h"
+
+namespace nimbo {
+
+class DeviceListPanel {
+public:
+    // `list` and `currentDevice` belong to `window`, which outlives the panel.
+    DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice);
+
+    // Reads the server's list into the list view, on the window's thread: the
+    // list must be current when the handler returns; the short time-outs bound
+    // how long a silent server holds the window.
+    void Refresh();
+    // Start-up has just launched "adb kill-server" and "adb wait-for-device";
+    // the first read usually comes before the new server listens, or before it
+    // has found the phone. Only those two cases are read again, `retries`
+    // times `interval` apart: a server that rejects the request or stays
+    // silent would hold the window on every attempt.
+    void StartRetries(int retries, std::chrono::milliseconds interval);
+    // The click notification: the marked row becomes the current device.
+    void OnListClick();
+
+private:
+    // How the latest read ended.
+    enum class Fetch { Listed, Empty, NoServer, Failed };
+    bool Waiting() const;
+    void Retry();
+
+    ui::Dialog& window_;
+    ui::ListView& list_;
+    ui::Control& currentDevice_;
+    Fetch last_ = Fetch::Failed;
+    std::unique_ptr<ui::Timer> retryTimer_;
+    int retriesLeft_ = 0;
+};
+
+}  // namespace nimbo
