@@ -29,12 +29,13 @@ Rect CenterTextBlock(const Rect& r0, Size measured) {
     return r1.Offset((r0.Width() - r1.Width()) / 2, (r0.Height() - r1.Height()) / 2);
 }
 
-Rect DrawButtonCaption(imaging::Canvas& dc, const Rect& r0, std::string_view caption,
-                       bool disabled, const CaptionColors& colors, ui::TextPainter& text) {
+Rect DrawButtonCaption(imaging::Canvas& dc, const Rect& r0, std::string_view caption, bool disabled,
+                       const CaptionColors& colors, ui::TextPainter& text) {
     const Size measured = text.Measure(caption, r0.Width(), ui::TextFormat::WordBreakCentered);
     const Rect r1 = CenterTextBlock(r0, measured);
     if (disabled) {
-        text.Draw(dc, r1.Offset(1, 1), caption, colors.highlight, ui::TextFormat::WordBreakCentered);
+        text.Draw(dc, r1.Offset(1, 1), caption, colors.highlight,
+                  ui::TextFormat::WordBreakCentered);
         text.Draw(dc, r1, caption, colors.shadow, ui::TextFormat::WordBreakCentered);
     } else {
         text.Draw(dc, r1, caption, colors.text, ui::TextFormat::WordBreakCentered);

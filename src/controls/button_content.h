@@ -3,9 +3,9 @@
 // normal and embossed (disabled) drawing.
 #include <string_view>
 
+#include "imaging/canvas.h"
 #include "ui/system_colors.h"
 #include "ui/text_painter.h"
-#include "imaging/canvas.h"
 
 namespace nimbo {
 
@@ -34,7 +34,7 @@ struct CaptionColors {
 // Measures the caption wrapped into r0's width, centres it and draws it, in
 // the emboss colours when disabled. Returns the rectangle it was drawn in.
 imaging::Rect DrawButtonCaption(imaging::Canvas& dc, const imaging::Rect& r0,
-                                 std::string_view caption, bool disabled,
-                                 const CaptionColors& colors, ui::TextPainter& text);
+                                std::string_view caption, bool disabled,
+                                const CaptionColors& colors, ui::TextPainter& text);
 
 }  // namespace nimbo

@@ -32,8 +32,12 @@ int CCJFlatComboBox::AddString(const std::string& utf8) {
 void CCJFlatComboBox::ResetContent() {
     if (List()) List()->ResetContent();
 }
-int CCJFlatComboBox::GetCount() const { return List() ? List()->GetCount() : 0; }
-int CCJFlatComboBox::GetCurSel() const { return List() ? List()->GetCurSel() : -1; }
+int CCJFlatComboBox::GetCount() const {
+    return List() ? List()->GetCount() : 0;
+}
+int CCJFlatComboBox::GetCurSel() const {
+    return List() ? List()->GetCurSel() : -1;
+}
 void CCJFlatComboBox::SetCurSel(int index) {
     if (List()) List()->SetCurSel(index);
 }
@@ -54,9 +58,13 @@ void CCJFlatComboBox::ReadColors() {
     colors_ = {s.buttonHighlight, s.buttonShadow, s.buttonFace};
 }
 
-void CCJFlatComboBox::OnColorsChanged() { ReadColors(); }
+void CCJFlatComboBox::OnColorsChanged() {
+    ReadColors();
+}
 
-bool CCJFlatComboBox::CursorInside() const { return Host() && Host()->PointerInside(); }
+bool CCJFlatComboBox::CursorInside() const {
+    return Host() && Host()->PointerInside();
+}
 
 void CCJFlatComboBox::DrawFrame(ComboFrameState state) {
     drawnStates_.push_back(state);
@@ -103,7 +111,9 @@ void CCJFlatComboBox::OnTimer() {
     }
 }
 
-void CCJFlatComboBox::OnLeftDown() { leftButtonDown_ = true; }
+void CCJFlatComboBox::OnLeftDown() {
+    leftButtonDown_ = true;
+}
 
 void CCJFlatComboBox::OnLeftUp() {
     leftButtonDown_ = false;

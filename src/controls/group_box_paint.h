@@ -4,8 +4,8 @@
 // filled band over a filled body (banded look).
 #include <string_view>
 
-#include "ui/text_painter.h"
 #include "imaging/canvas.h"
+#include "ui/text_painter.h"
 
 namespace nimbo {
 
@@ -25,7 +25,7 @@ struct GroupBoxLook {
 
 // r is the client rectangle shrunk by one pixel; text is the title's extent.
 imaging::Rect GroupBoxTitleRect(const imaging::Rect& r, imaging::Size text, bool banded,
-                                 TitleAlignment alignment);
+                                TitleAlignment alignment);
 
 // title already carries its surrounding blanks; an empty title measures 0 x 0.
 // The font is whatever `text` measures and draws with.

@@ -33,7 +33,9 @@ void CSmartButton::Redraw() {
     if (Host()) Host()->Invalidate();
 }
 
-void CSmartButton::SetIconById(int id) { SetIconHandle(nimbo::resources::LoadIcon(id)); }
+void CSmartButton::SetIconById(int id) {
+    SetIconHandle(nimbo::resources::LoadIcon(id));
+}
 
 int CSmartButton::SetIconHandle(const Canvas& icon) {
     icon_ = icon;
@@ -101,12 +103,10 @@ void CSmartButton::DrawItem(Canvas& dc, const Rect& item, unsigned itemState) {
     const ui::SystemColors now = ColorsNow();
     if (HasIcon()) {
         if (!iconPainter_) iconPainter_ = Host()->MakeIconPainter(icon_);
-        iconPainter_->Draw(dc, place.iconTopLeft, disabled_, now.buttonHighlight,
-                           now.buttonShadow);
+        iconPainter_->Draw(dc, place.iconTopLeft, disabled_, now.buttonHighlight, now.buttonShadow);
     }
     if (!caption.empty()) {
-        const imaging::Color ink =
-            (hot_ || pressed_) ? pairs_[0].foreground : pairs_[1].foreground;
+        const imaging::Color ink = (hot_ || pressed_) ? pairs_[0].foreground : pairs_[1].foreground;
         DrawButtonCaption(dc, place.captionRect, caption, disabled_,
                           {ink, now.buttonHighlight, now.buttonShadow}, Host()->Text());
     }
@@ -145,7 +145,9 @@ void CSmartButton::OnPointerMove(const ui::PointerMove& move) {
     }
 }
 
-void CSmartButton::OnPointerLeave() { ClearHot(); }
+void CSmartButton::OnPointerLeave() {
+    ClearHot();
+}
 
 void CSmartButton::OnFocusChanged(bool focused) {
     if (!focused) ClearHot();
@@ -158,7 +160,9 @@ void CSmartButton::OnEnabledChanged(bool enabled, bool byProgram) {
     ClearHot();
 }
 
-void CSmartButton::OnDeactivated() { ClearHot(); }
+void CSmartButton::OnDeactivated() {
+    ClearHot();
+}
 
 void CSmartButton::OnColorsChanged() {
     // The window may look different now: take a new picture at the next paint.

@@ -80,8 +80,7 @@ protected:
     virtual int DrawBackground(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& rect);
     virtual int DrawBorder(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& rect);
     // One owner-draw pass: face, border when pressed or hot, icon, caption.
-    void DrawItem(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& item,
-                  unsigned itemState);
+    void DrawItem(nimbo::imaging::Canvas& dc, const nimbo::imaging::Rect& item, unsigned itemState);
 
     nimbo::ButtonState CurrentState() const;
     const nimbo::ui::SystemColors& Colors() const { return colors_; }

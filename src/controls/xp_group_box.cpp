@@ -14,7 +14,9 @@ using imaging::Color;
 
 namespace {
 
-std::string Padded(const std::string& text) { return " " + text + " "; }
+std::string Padded(const std::string& text) {
+    return " " + text + " ";
+}
 
 // The longest prefix of `utf8` that takes at most `units` UTF-16 code units.
 std::string CutToUtf16Units(const std::string& utf8, int units) {
@@ -39,10 +41,18 @@ void CXPGroupBox::OnAttached() {
     defaultTitle_ = s.windowText;
 }
 
-Color CXPGroupBox::FrameColor() const { return frameColor_.value_or(defaultFrame_); }
-Color CXPGroupBox::BandColor() const { return bandColor_.value_or(defaultFill_); }
-Color CXPGroupBox::BodyColor() const { return bodyColor_.value_or(defaultFill_); }
-Color CXPGroupBox::TitleColor() const { return titleColor_.value_or(defaultTitle_); }
+Color CXPGroupBox::FrameColor() const {
+    return frameColor_.value_or(defaultFrame_);
+}
+Color CXPGroupBox::BandColor() const {
+    return bandColor_.value_or(defaultFill_);
+}
+Color CXPGroupBox::BodyColor() const {
+    return bodyColor_.value_or(defaultFill_);
+}
+Color CXPGroupBox::TitleColor() const {
+    return titleColor_.value_or(defaultTitle_);
+}
 
 ui::FontSpec CXPGroupBox::TitleFont() const {
     if (titleFont_) return *titleFont_;
@@ -151,9 +161,8 @@ void CXPGroupBox::Paint(imaging::Canvas& surface) {
     // Only the frame, band and title are the box's: everywhere else the
     // window beneath shows through.
     surface.Fill(imaging::Canvas::kTransparent);
-    const GroupBoxLook look{FrameColor(), BandColor(),
-                            BodyColor(),  TitleColor(),
-                            banded_ != 0, TitleAlignmentFromInt(alignment_)};
+    const GroupBoxLook look{FrameColor(), BandColor(),  BodyColor(),
+                            TitleColor(), banded_ != 0, TitleAlignmentFromInt(alignment_)};
     const imaging::Rect client{0, 0, surface.Width(), surface.Height()};
     if (titleFont_) {
         PaintGroupBox(surface, client, title_, look, *Host()->MakeTextPainter(*titleFont_));

@@ -53,8 +53,7 @@ std::string Screen565(int width, int height, int seed = 0) {
     return block;
 }
 QRgb Widened(uint16_t w) {
-    return qRgb(imaging::Widen5(w >> 11), imaging::Widen6((w >> 5) & 63),
-                imaging::Widen5(w & 31));
+    return qRgb(imaging::Widen5(w >> 11), imaging::Widen6((w >> 5) & 63), imaging::Widen5(w & 31));
 }
 
 // Transport switch and service answered "OKAY", then the header.

@@ -50,11 +50,11 @@ protected:
         window.setPalette(pal);
         window.resize(200, 100);
     }
-    QWidget* Make(Recorder& control, ui::qt::CustomHostParts* parts = nullptr) {
+    QWidget* Make(Recorder& control, ui::qt::CustomHostParts* host = nullptr) {
         const ui::qt::CustomHostParts made = ui::qt::CreateCustomHost(
             control, 1021, &window, [&control] { control.log.push_back("window"); });
         made.widget->setGeometry(10, 10, 40, 20);
-        if (parts) *parts = made;
+        if (host) *host = made;
         return made.widget;
     }
     void Paint(QWidget* w) {
@@ -70,21 +70,21 @@ protected:
 };
 
 TEST_F(Hosts, EachKindGetsItsWidgetAndTheWindowFindsTheControlOnIt) {
-    ui::qt::CustomHostParts parts{};
-    QWidget* w = Make(button, &parts);
+    ui::qt::CustomHostParts host{};
+    QWidget* w = Make(button, &host);
     EXPECT_NE(qobject_cast<QAbstractButton*>(w), nullptr);
     EXPECT_EQ(w->parentWidget(), &window);
-    EXPECT_EQ(ui::qt::ControlOf(w), parts.control);
-    EXPECT_EQ(parts.control->Id(), 1021);
-    EXPECT_EQ(&button.Host()->Self(), parts.control);
+    EXPECT_EQ(ui::qt::ControlOf(w), host.control);
+    EXPECT_EQ(host.control->Id(), 1021);
+    EXPECT_EQ(&button.Host()->Self(), host.control);
     EXPECT_EQ(w->focusPolicy(), Qt::StrongFocus);
     EXPECT_EQ(button.Host()->Combo(), nullptr);
 
-    w = Make(combo, &parts);
+    w = Make(combo, &host);
     EXPECT_NE(qobject_cast<QComboBox*>(w), nullptr);
-    EXPECT_NE(dynamic_cast<ui::ComboBox*>(parts.control), nullptr);
+    EXPECT_NE(dynamic_cast<ui::ComboBox*>(host.control), nullptr);
     ASSERT_NE(combo.Host()->Combo(), nullptr);
-    EXPECT_EQ(&combo.Host()->Combo()->List(), parts.control);
+    EXPECT_EQ(&combo.Host()->Combo()->List(), host.control);
 
     w = Make(frame);
     EXPECT_TRUE(w->testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -144,13 +144,14 @@ TEST_F(Hosts, FontsAndPointerComeFromTheWidget) {
     font.setBold(true);
     window.setFont(font);
     QPoint cursor(0, 0);
-    ui::qt::CreateCustomHost(button, 1, &window, {}, [&] { return cursor; })
-        .widget->setGeometry(10, 10, 40, 20);
-    const ui::FontSpec spec = button.Host()->Font();
-    EXPECT_EQ(spec.families.at(0), "Serif");
-    EXPECT_EQ(spec.pixelSize, 12);
-    EXPECT_TRUE(spec.bold);
-    const QFont back = ui::qt::ToQFont(spec);
+    ui::qt::CreateCustomHost(button, 1, &window, {}, [&] {
+        return cursor;
+    }).widget->setGeometry(10, 10, 40, 20);
+    const ui::FontSpec described = button.Host()->Font();
+    EXPECT_EQ(described.families.at(0), "Serif");
+    EXPECT_EQ(described.pixelSize, 12);
+    EXPECT_TRUE(described.bold);
+    const QFont back = ui::qt::ToQFont(described);
     EXPECT_EQ(back.pixelSize(), 12);
     EXPECT_EQ(back.weight(), QFont::Bold);
     EXPECT_EQ(ui::qt::ToQFont({{"Serif"}, 14}).pointSize(), 14);

@@ -165,6 +165,16 @@ TEST_F(ComboWindow, AltAndACharacterNeverReachTheDialog) {
     EXPECT_EQ(combo.GetCurSel(), 2);
 }
 
+TEST_F(ComboWindow, TheHoverTimerOutlivesTheBoxHarmlessly) {
+    cursor = Inside();
+    MoveTo(box, {20, 10});
+    ASSERT_TRUE(combo.HoverTimerActive());
+    delete box;
+    EXPECT_EQ(combo.Host(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !combo.HoverTimerActive(); }));
+    EXPECT_EQ(combo.GetCount(), 0) << "no list without the box";
+}
+
 TEST(FlatComboEditable, CompletesTypedTextFromTheList) {
     CCJFlatComboBox combo;
     QWidget window;
@@ -197,6 +207,27 @@ TEST(FlatComboEditable, CompletesTypedTextFromTheList) {
     EXPECT_EQ(edit->text(), QStringLiteral("apricot"));
     EXPECT_EQ(edit->selectedText(), QStringLiteral("icot"));
     EXPECT_EQ(combo.GetCurSel(), 1);
+}
+
+// Typing reaches the box, which passes the keys on to its edit field: erasing
+// there must not complete either.
+TEST(FlatComboEditable, ErasingThroughTheBoxDoesNotCompleteAgain) {
+    CCJFlatComboBox combo;
+    QWidget window;
+    auto* box = HostControl<QComboBox>(combo, &window, {10, 10, 120, 22});
+    box->setEditable(true);
+    combo.AddString("apple");
+    box->setEditText(QString());
+    ShowActive(&window);
+    box->setFocus();
+    Pump();
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    TypeKey(focus, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    TypeKey(focus, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    TypeKey(focus, Qt::Key_Backspace, Qt::NoModifier, QString());
+    EXPECT_EQ(box->lineEdit()->text(), QStringLiteral("a"));
+    EXPECT_FALSE(box->lineEdit()->hasSelectedText());
 }
 
 }  // namespace

@@ -15,10 +15,10 @@ template <typename Widget = QWidget>
 Widget* HostControl(ui::CustomControl& control, QWidget* parent, QRect geometry,
                     std::function<void()> onCommand = {},
                     std::function<QPoint()> cursorPosition = {}) {
-    const ui::qt::CustomHostParts parts = ui::qt::CreateCustomHost(
+    const ui::qt::CustomHostParts host = ui::qt::CreateCustomHost(
         control, 1000, parent, std::move(onCommand), std::move(cursorPosition));
-    parts.widget->setGeometry(geometry);
-    return static_cast<Widget*>(parts.widget);
+    host.widget->setGeometry(geometry);
+    return static_cast<Widget*>(host.widget);
 }
 
 }  // namespace nimbo::testing

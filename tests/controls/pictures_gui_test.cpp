@@ -19,7 +19,6 @@ namespace {
 
 using namespace nimbo::testing;
 using nimbo::test::MainWindowHarness;
-using nimbo::ui::qt::WindowOf;
 
 std::filesystem::path PictureDir() {
     const char* binaryDir = std::getenv("NIMBO_BINARY_DIR");
@@ -101,7 +100,7 @@ TEST(Pictures, HelpWindow) {
     ASSERT_TRUE(help.Create());
     Pump();
     ASSERT_NE(help.CloseButton(), nullptr);
-    const auto file = MainWindowHarness::SaveWindowPicture(WindowOf(help), "help_window_skinned");
+    const auto file = MainWindowHarness::SaveWindowPicture(help, "help_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
@@ -109,13 +108,13 @@ TEST(Pictures, MainAndScreenshotWindows) {
     MainWindowHarness h;
     nimbo::MainDialog& w = h.Open();
     Pump();
-    auto file = MainWindowHarness::SaveWindowPicture(WindowOf(w), "main_window_skinned");
+    auto file = MainWindowHarness::SaveWindowPicture(w, "main_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 
     nimbo::ScreenshotDialog shot(h.Context(), "emulator-5554", &w);
     ASSERT_TRUE(shot.Create());
     Pump();
-    file = MainWindowHarness::SaveWindowPicture(WindowOf(shot), "screenshot_window_skinned");
+    file = MainWindowHarness::SaveWindowPicture(shot, "screenshot_window_skinned");
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 

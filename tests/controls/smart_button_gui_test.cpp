@@ -21,8 +21,8 @@ protected:
         window.resize(300, 120);
         before = new QLineEdit(&window);
         before->setGeometry(5, 5, 60, 20);
-        widget = HostControl<QAbstractButton>(button, &window, {80, 5, 80, 30},
-                                              [this] { onCommand(); });
+        widget =
+            HostControl<QAbstractButton>(button, &window, {80, 5, 80, 30}, [this] { onCommand(); });
         widget->setText(QStringLiteral("刷新"));
         after = new QLineEdit(&window);
         after->setGeometry(180, 5, 60, 20);

@@ -61,7 +61,8 @@ std::string TextOf(QWidget* w) {
     return {};
 }
 
-// Runs `act` on the help window once the modal loop that shows it is running.
+// Runs `act` on the help window once the modal loop that shows it is running;
+// `act` must close it.
 void WhenHelpShows(const std::function<void(HelpDialog&)>& act, int triesLeft = 500) {
     QTimer::singleShot(triesLeft == 500 ? 0 : 10, [act, triesLeft] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -69,6 +70,10 @@ void WhenHelpShows(const std::function<void(HelpDialog&)>& act, int triesLeft = 
             auto* help = peer ? dynamic_cast<HelpDialog*>(&peer->Owner()) : nullptr;
             if (help && help->IsWindowVisible()) {
                 act(*help);
+                if (help->IsWindowVisible()) {
+                    ADD_FAILURE() << "the help window is still open";
+                    help->EndDialog(-1);  // rather than wait for ever
+                }
                 return;
             }
         }
@@ -90,7 +95,9 @@ void Click(HelpDialog& help, int id) {
     qobject_cast<QAbstractButton*>(WidgetOf(help, id))->click();
 }
 
-QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const imaging::Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 TEST(HelpWindow, CaptionSizeTextsAndPositions) {
     test::RecordingShell shell;

@@ -60,7 +60,7 @@ put resources/templates/dialog_template.h '#include "ui/dialog_template.h"' '#in
     '#include "payloads/payloads.h"'
 put resources/payloads/payloads.h '#pragma once'
 put resources/payloads/payloads.cpp '#include "payloads/payloads.h"' '#include "payload_list.inc"'
-put resources/icons/icons.cpp '#include <QImage>' '#include "icons/icons.h"'
+put resources/icons/icons.cpp '#include "imaging/canvas.h"' '#include "icons/icons.h"'
 put resources/icons/icons.h '#pragma once'
 put src/adbtool/command_runner.h '#include "platform/process.h"' '#include "ui/choosers.h"' \
     '#include "payloads/payloads.h"' '#include "imaging/bitmap.h"'

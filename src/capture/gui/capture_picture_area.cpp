@@ -89,7 +89,8 @@ Canvas DrawCapture(const FramebufferCapture& capture, imaging::Size visible) {
         if (capture.format == FramebufferPixels::Rgb565) {
             for (int x = 0; x < width; ++x, in += 2) out[x] = table[in[0] | (in[1] << 8)];
         } else {
-            for (int x = 0; x < width; ++x, in += 3) out[x] = Canvas::ToPixel({in[0], in[1], in[2]});
+            for (int x = 0; x < width; ++x, in += 3)
+                out[x] = Canvas::ToPixel({in[0], in[1], in[2]});
         }
     }
     return drawing;

@@ -13,8 +13,8 @@
 
 namespace nimbo {
 
-ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial,
-                                   ui::Dialog* owner, std::function<AdbEndpoint()> endpoint)
+ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial, ui::Dialog* owner,
+                                   std::function<AdbEndpoint()> endpoint)
     : ui::Dialog(resources::ScreenshotDialogTemplate(), owner),
       context_(context),
       deviceSerial_(std::move(deviceSerial)),

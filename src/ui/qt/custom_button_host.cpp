@@ -9,8 +9,8 @@ namespace nimbo::ui::qt {
 
 class CustomButtonHost::Host : public QtCustomHost {
 public:
-    Host(CustomButtonHost* button, CustomControl& control, int id,
-         std::function<void()> onCommand, std::function<QPoint()> cursorPosition)
+    Host(CustomButtonHost* button, CustomControl& control, int id, std::function<void()> onCommand,
+         std::function<QPoint()> cursorPosition)
         : QtCustomHost(button, control, std::make_unique<WidgetControl<Control>>(button, id),
                        std::move(onCommand), std::move(cursorPosition)),
           button_(button) {}
@@ -36,13 +36,21 @@ CustomButtonHost::CustomButtonHost(CustomControl& control, int id, QWidget* pare
     host_->Attach();
 }
 
-CustomButtonHost::~CustomButtonHost() { host_->Detach(); }
+CustomButtonHost::~CustomButtonHost() {
+    host_->Detach();
+}
 
-Control* CustomButtonHost::SelfControl() const { return host_->SelfControl(); }
+Control* CustomButtonHost::SelfControl() const {
+    return host_->SelfControl();
+}
 
-QSize CustomButtonHost::sizeHint() const { return QSize(75, 23); }
+QSize CustomButtonHost::sizeHint() const {
+    return QSize(75, 23);
+}
 
-void CustomButtonHost::paintEvent(QPaintEvent*) { host_->PaintSurface(false); }
+void CustomButtonHost::paintEvent(QPaintEvent*) {
+    host_->PaintSurface(false);
+}
 
 void CustomButtonHost::mouseMoveEvent(QMouseEvent* e) {
     QAbstractButton::mouseMoveEvent(e);

@@ -108,9 +108,13 @@ CustomComboHost::CustomComboHost(CustomControl& control, int id, QWidget* parent
     host_->Attach();
 }
 
-CustomComboHost::~CustomComboHost() { host_->Detach(); }
+CustomComboHost::~CustomComboHost() {
+    host_->Detach();
+}
 
-Control* CustomComboHost::SelfControl() const { return host_->SelfControl(); }
+Control* CustomComboHost::SelfControl() const {
+    return host_->SelfControl();
+}
 
 int CustomComboHost::ThumbWidth() const {
     QStyleOptionComboBox opt;
@@ -175,8 +179,8 @@ bool CustomComboHost::eventFilter(QObject* watched, QEvent* e) {
                 // The control sees the edit field's pointer in the box's coordinates.
                 const auto* m = static_cast<QMouseEvent*>(e);
                 const QPointF local = hookedEdit_->mapTo(this, m->position());
-                const QMouseEvent moved(QEvent::MouseMove, local, m->globalPosition(),
-                                        m->button(), m->buttons(), m->modifiers());
+                const QMouseEvent moved(QEvent::MouseMove, local, m->globalPosition(), m->button(),
+                                        m->buttons(), m->modifiers());
                 host_->PointerMoved(moved);
                 break;
             }

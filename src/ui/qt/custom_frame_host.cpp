@@ -19,9 +19,13 @@ CustomFrameHost::CustomFrameHost(CustomControl& control, int id, QWidget* parent
     host_->Attach();
 }
 
-CustomFrameHost::~CustomFrameHost() { host_->Detach(); }
+CustomFrameHost::~CustomFrameHost() {
+    host_->Detach();
+}
 
-void CustomFrameHost::paintEvent(QPaintEvent*) { host_->PaintSurface(false); }
+void CustomFrameHost::paintEvent(QPaintEvent*) {
+    host_->PaintSurface(false);
+}
 
 void CustomFrameHost::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);

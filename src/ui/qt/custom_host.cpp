@@ -31,22 +31,34 @@ CustomHostParts CreateCustomHost(CustomControl& control, int id, QWidget* parent
         case CustomKind::Picture:
             break;
     }
-    auto* w = new CustomFrameHost(control, id, parent, std::move(onCommand),
-                                  std::move(cursorPosition));
+    auto* w =
+        new CustomFrameHost(control, id, parent, std::move(onCommand), std::move(cursorPosition));
     return {w, w->SelfControl()};
 }
 
 KeyPress KeyPressFrom(const QKeyEvent& e, bool shortcutCheck) {
     KeyPress k;
     switch (e.key()) {
-        case Qt::Key_Escape: k.key = Key::Escape; break;
+        case Qt::Key_Escape:
+            k.key = Key::Escape;
+            break;
         case Qt::Key_Return:
-        case Qt::Key_Enter: k.key = Key::Enter; break;
+        case Qt::Key_Enter:
+            k.key = Key::Enter;
+            break;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: k.key = Key::Tab; break;
-        case Qt::Key_Backspace: k.key = Key::Backspace; break;
-        case Qt::Key_Delete: k.key = Key::Delete; break;
-        case Qt::Key_Space: k.key = Key::Space; break;
+        case Qt::Key_Backtab:
+            k.key = Key::Tab;
+            break;
+        case Qt::Key_Backspace:
+            k.key = Key::Backspace;
+            break;
+        case Qt::Key_Delete:
+            k.key = Key::Delete;
+            break;
+        case Qt::Key_Space:
+            k.key = Key::Space;
+            break;
         default: {
             const int key = e.key();
             const bool printable = (key > Qt::Key_Space && key <= Qt::Key_AsciiTilde) ||

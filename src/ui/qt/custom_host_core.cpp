@@ -32,8 +32,7 @@ private:
 };
 
 QtCustomHost::QtCustomHost(QWidget* widget, CustomControl& control, std::unique_ptr<Control> self,
-                           std::function<void()> onCommand,
-                           std::function<QPoint()> cursorPosition)
+                           std::function<void()> onCommand, std::function<QPoint()> cursorPosition)
     : widget_(widget),
       pending_(&control),
       self_(std::move(self)),
@@ -41,7 +40,9 @@ QtCustomHost::QtCustomHost(QWidget* widget, CustomControl& control, std::unique_
       cursorPosition_(cursorPosition ? std::move(cursorPosition) : [] { return QCursor::pos(); }),
       text_(std::make_unique<WidgetText>(widget)) {}
 
-QtCustomHost::~QtCustomHost() { Detach(); }
+QtCustomHost::~QtCustomHost() {
+    Detach();
+}
 
 void QtCustomHost::Attach() {
     if (control_ || !pending_) return;
@@ -56,15 +57,21 @@ void QtCustomHost::Detach() {
     control_ = nullptr;
 }
 
-void QtCustomHost::Invalidate() { widget_->update(); }
-void QtCustomHost::RepaintNow() { widget_->repaint(); }
+void QtCustomHost::Invalidate() {
+    widget_->update();
+}
+void QtCustomHost::RepaintNow() {
+    widget_->repaint();
+}
 
 void QtCustomHost::InvalidateWithParent() {
     widget_->update();
     if (QWidget* parent = widget_->parentWidget()) parent->update(widget_->geometry());
 }
 
-imaging::Size QtCustomHost::ClientSize() const { return {widget_->width(), widget_->height()}; }
+imaging::Size QtCustomHost::ClientSize() const {
+    return {widget_->width(), widget_->height()};
+}
 
 QPoint QtCustomHost::PointerGlobal() const {
     return eventPointer_ ? *eventPointer_ : cursorPosition_();
@@ -137,15 +144,21 @@ imaging::Canvas QtCustomHost::Background() const {
     return snap;
 }
 
-SystemColors QtCustomHost::Colors() const { return SystemColorsFrom(widget_->palette()); }
+SystemColors QtCustomHost::Colors() const {
+    return SystemColorsFrom(widget_->palette());
+}
 
-TextPainter& QtCustomHost::Text() { return *text_; }
+TextPainter& QtCustomHost::Text() {
+    return *text_;
+}
 
 std::unique_ptr<TextPainter> QtCustomHost::MakeTextPainter(const FontSpec& font) {
     return std::make_unique<QtTextPainter>(ToQFont(font));
 }
 
-FontSpec QtCustomHost::Font() const { return ToFontSpec(widget_->font()); }
+FontSpec QtCustomHost::Font() const {
+    return ToFontSpec(widget_->font());
+}
 
 std::unique_ptr<IconPainter> QtCustomHost::MakeIconPainter(const imaging::Canvas& icon) {
     return std::make_unique<QtIconPainter>(ToQPixmap(icon));

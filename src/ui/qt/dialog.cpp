@@ -69,36 +69,6 @@ private:
     QComboBox* box_;
 };
 
-// The key as the kit describes it.
-KeyPress ToKeyPress(const QKeyEvent* e, bool shortcutCheck) {
-    KeyPress k;
-    switch (e->key()) {
-        case Qt::Key_Escape: k.key = Key::Escape; break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: k.key = Key::Enter; break;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab: k.key = Key::Tab; break;
-        case Qt::Key_Backspace: k.key = Key::Backspace; break;
-        case Qt::Key_Delete: k.key = Key::Delete; break;
-        case Qt::Key_Space: k.key = Key::Space; break;
-        default: {
-            const int key = e->key();
-            const bool printable = (key > Qt::Key_Space && key <= Qt::Key_AsciiTilde) ||
-                                   (!e->text().isEmpty() && e->text().at(0).isPrint());
-            k.key = printable ? Key::Character : Key::Other;
-        }
-    }
-    const auto mods = e->modifiers();
-    k.alt = mods & Qt::AltModifier;
-    k.ctrl = mods & Qt::ControlModifier;
-    k.shift = mods & Qt::ShiftModifier;
-    k.keypad = mods & Qt::KeypadModifier;
-    k.autoRepeat = e->isAutoRepeat();
-    k.text = e->text().toStdString();
-    k.shortcutCheck = shortcutCheck;
-    return k;
-}
-
 }  // namespace
 
 QFont QtDialogPeer::DialogFont(const DialogTemplate& tmpl) {
@@ -315,8 +285,13 @@ void QtDialogPeer::reject() {
 
 bool QtDialogPeer::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        // A window this one owns (a dialog over it, a combo box's popup) is
+        // one of its widgets too, but its keys are its own.
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() != this) {
+            return QDialog::eventFilter(watched, event);
+        }
         const bool shortcut = event->type() == QEvent::ShortcutOverride;
-        if (dialog_.HandleKey(ToKeyPress(static_cast<QKeyEvent*>(event), shortcut))) {
+        if (dialog_.HandleKey(KeyPressFrom(*static_cast<QKeyEvent*>(event), shortcut))) {
             // An accepted shortcut check keeps the shortcut (Ctrl+V, a
             // mnemonic) from firing; the key press itself is eaten.
             if (shortcut) event->accept();

@@ -36,38 +36,38 @@ SystemColors SystemColorsFrom(const QPalette& palette) {
     return s;
 }
 
-QFont ToQFont(const FontSpec& spec) {
+QFont ToQFont(const FontSpec& described) {
     QFont font;
-    if (!spec.families.empty()) {
+    if (!described.families.empty()) {
         QStringList families;
-        for (const std::string& f : spec.families) families << QString::fromStdString(f);
+        for (const std::string& f : described.families) families << QString::fromStdString(f);
         font.setFamilies(families);
     }
-    if (spec.pixelSize > 0) {
-        font.setPixelSize(spec.pixelSize);
-    } else if (spec.pointSize > 0) {
-        font.setPointSize(spec.pointSize);
+    if (described.pixelSize > 0) {
+        font.setPixelSize(described.pixelSize);
+    } else if (described.pointSize > 0) {
+        font.setPointSize(described.pointSize);
     }
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+    font.setWeight(described.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(described.italic);
+    font.setUnderline(described.underline);
     return font;
 }
 
 FontSpec ToFontSpec(const QFont& font) {
-    FontSpec spec;
+    FontSpec described;
     QStringList families = font.families();
     if (families.isEmpty() && !font.family().isEmpty()) families << font.family();
-    for (const QString& f : families) spec.families.push_back(f.toStdString());
+    for (const QString& f : families) described.families.push_back(f.toStdString());
     if (font.pixelSize() > 0) {
-        spec.pixelSize = font.pixelSize();
+        described.pixelSize = font.pixelSize();
     } else if (font.pointSize() > 0) {
-        spec.pointSize = font.pointSize();
+        described.pointSize = font.pointSize();
     }
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    return spec;
+    described.bold = font.bold();
+    described.italic = font.italic();
+    described.underline = font.underline();
+    return described;
 }
 
 namespace {

@@ -25,9 +25,9 @@ QColor ToQColor(imaging::Color c);
 // highlight are the palette's dark and light 3-D colours.
 SystemColors SystemColorsFrom(const QPalette& palette);
 
-// A font described by `spec`, with everything the description leaves open
+// A font as `described`, with everything the description leaves open
 // at the application's defaults.
-QFont ToQFont(const FontSpec& spec);
+QFont ToQFont(const FontSpec& described);
 // The description of `font`: a pixel-sized font keeps its pixel size.
 FontSpec ToFontSpec(const QFont& font);
 

@@ -1,5 +1,6 @@
 #pragma once
 // ui::Timer on a QTimer, running on the window thread.
+#include <QPointer>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -10,20 +11,28 @@ namespace nimbo::ui::qt {
 
 class QtTimer final : public Timer {
 public:
-    // The QTimer is a child of `owner`, so tests can find it by object name.
+    // The QTimer is a child of `owner`, so tests can find it by object name;
+    // once the owner is gone the timer is gone with it and every call does
+    // nothing.
     QtTimer(QObject* owner, std::chrono::milliseconds interval, std::function<void()> tick);
     ~QtTimer() override;
 
-    void Start() override { timer_->start(); }
-    void Stop() override { timer_->stop(); }
-    bool IsActive() const override { return timer_->isActive(); }
-    void SetInterval(std::chrono::milliseconds interval) override {
-        timer_->setInterval(static_cast<int>(interval.count()));
+    void Start() override {
+        if (timer_) timer_->start();
     }
-    void SetName(const char* name) override { timer_->setObjectName(QString::fromUtf8(name)); }
+    void Stop() override {
+        if (timer_) timer_->stop();
+    }
+    bool IsActive() const override { return timer_ && timer_->isActive(); }
+    void SetInterval(std::chrono::milliseconds interval) override {
+        if (timer_) timer_->setInterval(static_cast<int>(interval.count()));
+    }
+    void SetName(const char* name) override {
+        if (timer_) timer_->setObjectName(QString::fromUtf8(name));
+    }
 
 private:
-    QTimer* timer_;
+    QPointer<QTimer> timer_;
 };
 
 }  // namespace nimbo::ui::qt

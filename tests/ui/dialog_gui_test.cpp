@@ -1,0 +1,191 @@
+// The window kit on its Qt backend: a window from a small template, its
+// controls by kind, the message map, keys, timers, a custom-drawn control,
+// and the thread-safe link before and after the window goes.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "support_gui/main_window_harness.h"
+#include "ui/dialog.h"
+#include "ui/qt/dialog.h"
+
+namespace nimbo::ui {
+namespace {
+
+using namespace std::chrono_literals;
+
+const DialogTemplate& SmallTemplate() {
+    using enum ControlClass;
+    static const DialogTemplate t{
+        900,
+        "小窗口",
+        200,
+        100,
+        "宋体",
+        9,
+        false,
+        false,
+        {
+            {10, Static, "状态", 5, 5, 100, 8, 0, 0},
+            {11, Edit, "路径", 5, 15, 100, 12, kTabStop, 0},
+            {12, Button, "确定", 110, 15, 40, 14, kTabStop, 0},
+            {13, CheckBox, "自动", 110, 35, 40, 10, kTabStop, 0},
+            {14, ComboBox, "BMP\nJPEG\nPNG", 5, 35, 60, 50, kTabStop, 0},
+            {15, ListView, "", 5, 50, 100, 40, kTabStop, 0},
+            {16, Static, "", 160, 50, 20, 20, 0, 0},
+        },
+    };
+    return t;
+}
+
+// Paints itself in one colour.
+class Swatch final : public CustomControl {
+public:
+    CustomKind Kind() const override { return CustomKind::Picture; }
+    void Paint(imaging::Canvas& surface) override {
+        surface.FillRect({0, 0, surface.Width(), surface.Height()}, {200, 30, 40});
+        ++paints;
+    }
+    int paints = 0;
+};
+
+class SmallWindow final : public Dialog {
+public:
+    SmallWindow() : Dialog(SmallTemplate()) {
+        BindControl(16, swatch);
+        OnCommand(12, [this] { ++okClicks; });
+    }
+    Swatch* swatch = nullptr;
+    int okClicks = 0;
+    int cancels = 0;
+    bool swallowLetters = false;
+
+protected:
+    void OnCancel() override {
+        ++cancels;
+        Dialog::OnCancel();
+    }
+    bool PreTranslateKey(const KeyPress& key) override {
+        return swallowLetters && key.key == Key::Character;
+    }
+};
+
+TEST(DialogKit, ControlsByKindWithTemplateTextsAndTabOrder) {
+    SmallWindow w;
+    w.Create();
+    EXPECT_EQ(w.ItemTextNow(10), "状态");
+    EXPECT_EQ(w.ItemTextNow(11), "路径");
+    w.SetItemTextNow(10, "新的");
+    EXPECT_EQ(w.ItemTextNow(10), "新的");
+    EXPECT_EQ(w.GetDlgItem(99), nullptr);
+    EXPECT_EQ(w.ItemTextNow(99), "");
+
+    auto* combo = w.Item<ComboBox>(14);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->GetCount(), 3);
+    EXPECT_EQ(combo->GetCurSel(), -1);  // a template list starts without a choice
+    combo->SetCurSel(2);
+    EXPECT_EQ(w.ItemTextNow(14), "PNG");
+
+    auto* check = w.Item<CheckBox>(13);
+    ASSERT_NE(check, nullptr);
+    check->SetCheck(true);
+    EXPECT_TRUE(check->GetCheck());
+    ASSERT_NE(w.Item<ListView>(15), nullptr);
+    EXPECT_EQ(w.Item<ListView>(12), nullptr);
+
+    // The first tab stop has the focus; the closed combo box is one line high.
+    EXPECT_EQ(w.GetFocus(), w.GetDlgItem(11));
+    EXPECT_EQ(w.GetDlgItem(14)->Bounds().Height(), w.Units().Y(12));
+    EXPECT_EQ(qt::WidgetOf(w, 11)->nextInFocusChain(), qt::WidgetOf(w, 12));
+}
+
+TEST(DialogKit, ClicksReachTheMessageMapAndEscCancels) {
+    SmallWindow w;
+    QTimer::singleShot(0, [&] {
+        qobject_cast<QAbstractButton*>(qt::WidgetOf(w, 12))->click();
+        QTest::keyClick(qt::WidgetOf(w, 11), Qt::Key_Escape);
+    });
+    EXPECT_EQ(w.DoModal(), kIdCancel);
+    EXPECT_EQ(w.okClicks, 1);
+    EXPECT_EQ(w.cancels, 1);
+}
+
+TEST(DialogKit, TheWindowSeesKeysBeforeItsControls) {
+    SmallWindow w;
+    w.Create();
+    auto* edit = qt::WidgetOf(w, 11);
+    edit->setFocus();
+    w.swallowLetters = true;
+    QTest::keyClicks(edit, "ab");
+    EXPECT_EQ(w.ItemTextNow(11), "路径");
+    w.swallowLetters = false;
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "c");
+    EXPECT_EQ(w.ItemTextNow(11), "路径c");
+}
+
+TEST(DialogKit, ACustomControlShowsWhatItPaints) {
+    SmallWindow w;
+    w.Create();
+    ASSERT_NE(w.swatch->Host(), nullptr);
+    EXPECT_EQ(w.CustomItem(16), w.swatch);
+    const QImage shot = qt::WidgetOf(w, 16)->grab().toImage();
+    EXPECT_GT(w.swatch->paints, 0);
+    EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(200, 30, 40));
+}
+
+TEST(DialogKit, TimersTickOnTheWindowThreadUntilStopped) {
+    SmallWindow w;
+    w.Create();
+    int ticks = 0;
+    std::unique_ptr<Timer> timer;
+    timer = w.MakeTimer(1ms, [&] {
+        if (++ticks == 3) timer->Stop();
+    });
+    timer->Start();
+    EXPECT_TRUE(test::MainWindowHarness::WaitUntil([&] { return !timer->IsActive(); }));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(DialogKit, TheLinkCarriesWorkerCallsOverAndGoesQuietWithTheWindow) {
+    auto w = std::make_unique<SmallWindow>();
+    w->Create();
+    std::shared_ptr<DialogLink> link = w->Link();
+    std::atomic<bool> done{false};
+    std::string read;
+    std::thread worker([&] {
+        link->SetDlgItemText(10, "来自线程");
+        read = link->GetDlgItemText(10);
+        done = true;
+    });
+    EXPECT_TRUE(test::MainWindowHarness::WaitUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(read, "来自线程");
+    EXPECT_EQ(w->ItemTextNow(10), "来自线程");
+
+    // A worker that waits for the window when it goes is let go; later calls
+    // do nothing.
+    std::atomic<bool> released{false};
+    std::thread late([&] {
+        link->RunOnUiThread([] {});
+        read = link->GetDlgItemText(10);
+        link->SetDlgItemText(10, "ignored");
+        released = true;
+    });
+    w.reset();
+    late.join();
+    EXPECT_TRUE(released);
+    EXPECT_EQ(read, "");
+    EXPECT_FALSE(link->Alive());
+}
+
+}  // namespace
+}  // namespace nimbo::ui
