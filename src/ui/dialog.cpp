@@ -52,12 +52,24 @@ bool Dialog::Create() {
     return true;
 }
 
-void Dialog::EndDialog(int code) { peer_->End(code); }
-void Dialog::ShowWindow(bool visible) { peer_->Show(visible); }
-bool Dialog::IsWindowVisible() const { return peer_->IsVisible(); }
-void Dialog::SetIcon(const imaging::Canvas& icon) { peer_->SetIcon(icon); }
-Control* Dialog::GetDlgItem(int id) const { return peer_->Item(id); }
-Control* Dialog::GetFocus() const { return peer_->FocusedItem(); }
+void Dialog::EndDialog(int code) {
+    peer_->End(code);
+}
+void Dialog::ShowWindow(bool visible) {
+    peer_->Show(visible);
+}
+bool Dialog::IsWindowVisible() const {
+    return peer_->IsVisible();
+}
+void Dialog::SetIcon(const imaging::Canvas& icon) {
+    peer_->SetIcon(icon);
+}
+Control* Dialog::GetDlgItem(int id) const {
+    return peer_->Item(id);
+}
+Control* Dialog::GetFocus() const {
+    return peer_->FocusedItem();
+}
 
 CustomControl* Dialog::CustomItem(int id) const {
     auto it = custom_.find(id);
@@ -67,7 +79,9 @@ CustomControl* Dialog::CustomItem(int id) const {
 imaging::Canvas Dialog::TemplatePicture(int imageId) const {
     return pictureSource_ && imageId != 0 ? pictureSource_(imageId) : imaging::Canvas();
 }
-DialogUnits Dialog::Units() const { return peer_->Units(); }
+DialogUnits Dialog::Units() const {
+    return peer_->Units();
+}
 
 std::unique_ptr<Timer> Dialog::MakeTimer(std::chrono::milliseconds interval,
                                          std::function<void()> tick) {
@@ -103,6 +117,8 @@ void Dialog::HandleClose() {
     inClose_ = false;
 }
 
-bool Dialog::HandleKey(const KeyPress& key) { return PreTranslateKey(key); }
+bool Dialog::HandleKey(const KeyPress& key) {
+    return PreTranslateKey(key);
+}
 
 }  // namespace nimbo::ui

@@ -67,7 +67,8 @@ public:
 
     const DialogTemplate& Template() const { return tmpl_; }
     DialogUnits Units() const;
-    std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval, std::function<void()> tick);
+    std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
+                                     std::function<void()> tick);
 
     // The backend's window, for the backend itself and its tests.
     DialogPeer& Peer() const { return *peer_; }

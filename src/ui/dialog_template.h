@@ -6,21 +6,31 @@
 
 namespace nimbo::ui {
 
-enum class ControlClass { Button, GroupBox, Edit, Static, StaticBitmap, StaticIcon, EtchedLine,
-                          ListView, ComboBox, CheckBox };
+enum class ControlClass {
+    Button,
+    GroupBox,
+    Edit,
+    Static,
+    StaticBitmap,
+    StaticIcon,
+    EtchedLine,
+    ListView,
+    ComboBox,
+    CheckBox
+};
 
 // Style flags the kit honours.
 enum ControlStyle : unsigned {
     kTabStop = 1u << 0,
     kHidden = 1u << 1,
     kDisabled = 1u << 2,
-    kStaticEdge = 1u << 3,      // thin sunken border
+    kStaticEdge = 1u << 3,  // thin sunken border
     kAutoHScroll = 1u << 4,
-    kReportView = 1u << 5,      // list view: report view
+    kReportView = 1u << 5,  // list view: report view
     kNoSortHeader = 1u << 6,
-    kDropDownList = 1u << 7,    // combo box: list only, no edit
+    kDropDownList = 1u << 7,  // combo box: list only, no edit
     kDefaultButton = 1u << 8,
-    kRealSizeImage = 1u << 9,   // icon/bitmap static keeps the image's own size
+    kRealSizeImage = 1u << 9,  // icon/bitmap static keeps the image's own size
     kSunken = 1u << 10,
     kCenterText = 1u << 11,
     kBorder = 1u << 12,
@@ -44,7 +54,7 @@ struct DialogTemplate {
     std::string_view fontFace;  // "宋体"
     int fontPointSize;
     bool minimizeBox;
-    bool appWindow;             // shown in the task bar
+    bool appWindow;  // shown in the task bar
     std::vector<ControlTemplate> controls;
 };
 

@@ -20,8 +20,12 @@ DialogUnits DialogUnits::FromFontMetrics(int alphabetWidth, int height) {
     return u;
 }
 
-int DialogUnits::X(int units) const { return MulDiv(units, baseX, 4); }
-int DialogUnits::Y(int units) const { return MulDiv(units, baseY, 8); }
+int DialogUnits::X(int units) const {
+    return MulDiv(units, baseX, 4);
+}
+int DialogUnits::Y(int units) const {
+    return MulDiv(units, baseY, 8);
+}
 
 imaging::Rect DialogUnits::ToPixels(int x, int y, int cx, int cy) const {
     // Each value is converted on its own, as dialog creation does; the right

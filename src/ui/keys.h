@@ -11,6 +11,7 @@ struct KeyPress {
     bool alt = false;
     bool ctrl = false;
     bool shift = false;
+    bool meta = false;    // the Windows (or Command) key
     bool keypad = false;  // from the numeric keypad
     bool autoRepeat = false;
     // The typed text, UTF-8; empty for keys that type nothing.

@@ -327,6 +327,7 @@ TEST_F(ScreenshotWindowTest, LyingHeaderIsRefusedBeforeTheBlock) {
 
 TEST_F(ScreenshotWindowTest, NewerHeaderPixelsKeepTheirColours) {
     auto w = Open();
+    Capture(*w, 320, 480);
     // Version 1: bpp 32, size, width, height, then red, blue, green, alpha
     // offsets and lengths; pixels R, G, B, A.
     const uint32_t width = 4, height = 2;
@@ -356,6 +357,12 @@ TEST_F(ScreenshotWindowTest, NewerHeaderPixelsKeepTheirColours) {
         EXPECT_EQ(bgr[0], 200 + i);
         EXPECT_EQ(drawing.RawPixel(x, y), qRgb(int(10 * i), int(100 + i), int(200 + i)));
     }
+    // Beyond the small picture the area shows the window's face again, not
+    // the larger one before it.
+    const QImage painted = test::PaintedPicture(*w);
+    EXPECT_EQ(painted.pixel(0, 0), qRgb(0, 100, 200));
+    EXPECT_EQ(painted.pixel(40, 40), WindowOf(*w).palette().color(QPalette::Window).rgb());
+    EXPECT_EQ(painted.pixel(300, 470), WindowOf(*w).palette().color(QPalette::Window).rgb());
 }
 
 TEST_F(ScreenshotWindowTest, SaveBeforeAnyPictureFailsAndOpenFolderSaysSo) {

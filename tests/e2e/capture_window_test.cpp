@@ -91,8 +91,7 @@ TEST(CaptureWindowE2E, RefreshShowsThePhoneAndEveryFormatSaves) {
         EXPECT_EQ(w.ItemTextNow(ids::kShotResolutionField), "320x480");
         EXPECT_EQ(w.ItemTextNow(ids::kShotScaleField), "100 %");
         ExpectScreenShown(w, 320, 480, true);
-        MainWindowHarness::SaveWindowPicture(ui::qt::WindowOf(w),
-                                             "screenshot_window_after_capture");
+        MainWindowHarness::SaveWindowPicture(w, "screenshot_window_after_capture");
 
         const fs::path docs = harness.Context().paths.documentsDir;
         struct Case {

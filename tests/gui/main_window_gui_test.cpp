@@ -28,11 +28,17 @@ using test::MainWindowHarness;
 using ui::qt::WidgetOf;
 using ui::qt::WindowOf;
 
-QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const imaging::Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
-ui::qt::QtListView* QtList(ui::ListView* list) { return dynamic_cast<ui::qt::QtListView*>(list); }
+ui::qt::QtListView* QtList(ui::ListView* list) {
+    return dynamic_cast<ui::qt::QtListView*>(list);
+}
 
-std::string FileBytes(const std::filesystem::path& p) { return test::ReadFileBytes(p); }
+std::string FileBytes(const std::filesystem::path& p) {
+    return test::ReadFileBytes(p);
+}
 
 TEST(MainWindow, CaptionSizeAndDialogUnits) {
     MainWindowHarness h;
@@ -52,8 +58,8 @@ TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
     int index = 0;
     for (const auto& c : tmpl.controls) {
         SCOPED_TRACE(c.id);
-        const QString name = c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id)
-                                       : QStringLiteral("static_%1").arg(index);
+        const QString name =
+            c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id) : QStringLiteral("static_%1").arg(index);
         ++index;
         auto* ctl = WindowOf(w).findChild<QWidget*>(name);
         ASSERT_NE(ctl, nullptr);
@@ -83,10 +89,9 @@ TEST(MainWindow, EveryTemplateControlAtItsPlaceWithCaption) {
 TEST(MainWindow, ButtonsCarryTheirIcons) {
     MainWindowHarness h;
     MainDialog& w = h.Open();
-    const std::pair<int, int> icons[] = {{1021, 148}, {1023, 131}, {1009, 131}, {1002, 136},
-                                         {1005, 134}, {1004, 132}, {1010, 144}, {1000, 133},
-                                         {1006, 137}, {1003, 135}, {1015, 155}, {1012, 150},
-                                         {1017, 149}, {1016, 148}};
+    const std::pair<int, int> icons[] = {
+        {1021, 148}, {1023, 131}, {1009, 131}, {1002, 136}, {1005, 134}, {1004, 132}, {1010, 144},
+        {1000, 133}, {1006, 137}, {1003, 135}, {1015, 155}, {1012, 150}, {1017, 149}, {1016, 148}};
     for (auto [id, icon] : icons) {
         SCOPED_TRACE(id);
         auto* b = qobject_cast<QAbstractButton*>(WidgetOf(w, id));
@@ -143,9 +148,8 @@ TEST(MainWindow, KeysNeverReachTheControls) {
 TEST(MainWindow, ExitEndsTheModalLoop) {
     MainWindowHarness h;
     MainDialog w(h.Context());
-    QTimer::singleShot(0, [&] {
-        qobject_cast<QAbstractButton*>(WidgetOf(w, ids::kExitButton))->click();
-    });
+    QTimer::singleShot(
+        0, [&] { qobject_cast<QAbstractButton*>(WidgetOf(w, ids::kExitButton))->click(); });
     EXPECT_EQ(w.DoModal(), ui::kIdOk);
 }
 

@@ -121,7 +121,7 @@ void MainWindowHarness::Click(int id) {
 }
 
 std::filesystem::path MainWindowHarness::SaveWindowPicture(const ui::Dialog& w,
-                                                         const std::string& name) {
+                                                           const std::string& name) {
     return SaveWindowPicture(ui::qt::WindowOf(w), name);
 }
 

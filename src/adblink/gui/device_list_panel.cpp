@@ -8,8 +8,7 @@ constexpr int kKindColumn = 1;
 constexpr int kSerialColumn = 2;
 }  // namespace
 
-DeviceListPanel::DeviceListPanel(ui::Dialog& window, ui::ListView& list,
-                                 ui::Control& currentDevice)
+DeviceListPanel::DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice)
     : window_(window), list_(list), currentDevice_(currentDevice) {}
 
 void DeviceListPanel::Refresh() {
@@ -30,7 +29,9 @@ void DeviceListPanel::Refresh() {
     if (list_.GetItemCount() > 0) currentDevice_.SetText(list_.GetItemText(0, kSerialColumn));
 }
 
-bool DeviceListPanel::Waiting() const { return last_ == Fetch::NoServer || last_ == Fetch::Empty; }
+bool DeviceListPanel::Waiting() const {
+    return last_ == Fetch::NoServer || last_ == Fetch::Empty;
+}
 
 void DeviceListPanel::StartRetries(int retries, std::chrono::milliseconds interval) {
     retriesLeft_ = retries;

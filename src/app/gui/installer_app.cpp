@@ -29,6 +29,8 @@ int InstallerApp::InitInstance() {
     return ExitInstance();
 }
 
-int InstallerApp::ExitInstance() { return 0; }
+int InstallerApp::ExitInstance() {
+    return 0;
+}
 
 }  // namespace nimbo

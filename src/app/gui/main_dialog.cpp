@@ -90,11 +90,20 @@ void MainDialog::BindMessageMap() {
 void MainDialog::SetButtonIcons() {
     // In this order; the hidden 1014 gets none.
     const std::pair<CGradientButton*, int> icons[] = {
-        {refreshDevicesButton_, 148},   {screenshotButton_, 131}, {secondMakerButton_, 131},
-        {chooseFileButton_, 136},       {firstMakerButton_, 134}, {startInstallButton_, 132},
-        {companionInstallButton_, 144}, {driverButton_, 133},     {helpButton_, 137},
-        {exitButton_, 135},             {exportButton_, 155},     {refreshPackagesButton_, 150},
-        {selectNoneButton_, 149},       {selectAllButton_, 148},
+        {refreshDevicesButton_, 148},
+        {screenshotButton_, 131},
+        {secondMakerButton_, 131},
+        {chooseFileButton_, 136},
+        {firstMakerButton_, 134},
+        {startInstallButton_, 132},
+        {companionInstallButton_, 144},
+        {driverButton_, 133},
+        {helpButton_, 137},
+        {exitButton_, 135},
+        {exportButton_, 155},
+        {refreshPackagesButton_, 150},
+        {selectNoneButton_, 149},
+        {selectAllButton_, 148},
     };
     for (const auto& [button, icon] : icons) {
         button->SetIconById(icon);
@@ -122,8 +131,8 @@ bool MainDialog::OnInitDialog() {
     packageList_ = Item<ui::ListView>(ids::kPackageList);
     deviceList_ = Item<ui::ListView>(ids::kDeviceList);
     packages_ = std::make_unique<PackageListPanel>(*this, *packageList_, context_);
-    devices_ = std::make_unique<DeviceListPanel>(*this, *deviceList_,
-                                                 *GetDlgItem(ids::kCurrentDevice));
+    devices_ =
+        std::make_unique<DeviceListPanel>(*this, *deviceList_, *GetDlgItem(ids::kCurrentDevice));
     // The window icon, large and small alike.
     SetIcon(resources::LoadIcon(ids::kMainIcon));
     // Stop an adb server left from an earlier run before its files are rewritten.
@@ -158,21 +167,45 @@ bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
     return true;
 }
 
-void MainDialog::ChooseApkFile() { install_->OnChooseApkFile(); }
-void MainDialog::StartApkInstall() { install_->OnStartApkInstall(); }
-void MainDialog::StartCompanionInstall() { install_->OnStartCompanionInstall(); }
+void MainDialog::ChooseApkFile() {
+    install_->OnChooseApkFile();
+}
+void MainDialog::StartApkInstall() {
+    install_->OnStartApkInstall();
+}
+void MainDialog::StartCompanionInstall() {
+    install_->OnStartCompanionInstall();
+}
 
-void MainDialog::OnRefreshPackages() { packages_->OnRefresh(); }
-void MainDialog::OnCheckAll() { packages_->OnCheckAll(); }
-void MainDialog::OnCheckNone() { packages_->OnCheckNone(); }
-void MainDialog::OnPackageListClick() { packages_->OnListClick(); }
-void MainDialog::OnBackupSelected() { packages_->OnBackup(); }
-void MainDialog::OnRemoveSelected() { packages_->OnRemove(); }
+void MainDialog::OnRefreshPackages() {
+    packages_->OnRefresh();
+}
+void MainDialog::OnCheckAll() {
+    packages_->OnCheckAll();
+}
+void MainDialog::OnCheckNone() {
+    packages_->OnCheckNone();
+}
+void MainDialog::OnPackageListClick() {
+    packages_->OnListClick();
+}
+void MainDialog::OnBackupSelected() {
+    packages_->OnBackup();
+}
+void MainDialog::OnRemoveSelected() {
+    packages_->OnRemove();
+}
 
-void MainDialog::RefreshDeviceList() { devices_->Refresh(); }
+void MainDialog::RefreshDeviceList() {
+    devices_->Refresh();
+}
 
-void MainDialog::OnRefreshDevices() { devices_->Refresh(); }
+void MainDialog::OnRefreshDevices() {
+    devices_->Refresh();
+}
 
-void MainDialog::OnDeviceListClick() { devices_->OnListClick(); }
+void MainDialog::OnDeviceListClick() {
+    devices_->OnListClick();
+}
 
 }  // namespace nimbo

@@ -14,7 +14,9 @@ void OpenAddress(platform::ShellOpener* shell, const char* address) {
 
 }  // namespace
 
-void MainDialog::InstallUsbDriver() { OnInstallUsbDriver(context_.paths, *context_.dialogs); }
+void MainDialog::InstallUsbDriver() {
+    OnInstallUsbDriver(context_.paths, *context_.dialogs);
+}
 
 void MainDialog::OnHelp() {
     // Owned by the main window, so it sits over it and the main window is
@@ -23,8 +25,12 @@ void MainDialog::OnHelp() {
     help.DoModal();
 }
 
-void MainDialog::OnFirstMakerSite() { OpenAddress(context_.shell, web::kFirstMakerSite); }
+void MainDialog::OnFirstMakerSite() {
+    OpenAddress(context_.shell, web::kFirstMakerSite);
+}
 
-void MainDialog::OnSecondMakerSite() { OpenAddress(context_.shell, web::kSecondMakerSite); }
+void MainDialog::OnSecondMakerSite() {
+    OpenAddress(context_.shell, web::kSecondMakerSite);
+}
 
 }  // namespace nimbo

@@ -10,9 +10,8 @@ namespace nimbo {
 namespace {
 
 using imaging::Bitmap;
-using imaging::PixelFormat;
-
 using imaging::Canvas;
+using imaging::PixelFormat;
 
 // Every RGB565 word as an opaque 32-bit pixel, built once.
 const std::array<uint32_t, 65536>& Rgb565Table() {
@@ -89,8 +88,9 @@ Canvas DrawCapture(const FramebufferCapture& capture, imaging::Size visible) {
         if (capture.format == FramebufferPixels::Rgb565) {
             for (int x = 0; x < width; ++x, in += 2) out[x] = table[in[0] | (in[1] << 8)];
         } else {
-            for (int x = 0; x < width; ++x, in += 3)
+            for (int x = 0; x < width; ++x, in += 3) {
                 out[x] = Canvas::ToPixel({in[0], in[1], in[2]});
+            }
         }
     }
     return drawing;

@@ -57,7 +57,8 @@ bool ScreenshotDialog::PreTranslateKey(const ui::KeyPress& key) {
     // Enter presses the button that has the focus; anywhere else it ends the
     // dialog like Esc, which only hides the window. The shortcut check that
     // comes before the key press is left alone, or one press would act twice.
-    if (key.key != ui::Key::Enter || key.alt || key.ctrl || key.shift || key.shortcutCheck) {
+    if (key.key != ui::Key::Enter || key.alt || key.ctrl || key.shift || key.meta ||
+        key.shortcutCheck) {
         return false;
     }
     const ui::Control* focus = GetFocus();

@@ -12,9 +12,9 @@ public:
     // `window` outlives the panel.
     InstallPanel(ui::Dialog& window, AppContext& context) : window_(window), context_(context) {}
 
-    void OnChooseApkFile();         // 1002: the chosen path into 1001
-    void OnStartApkInstall();       // 1004
-    void OnStartCompanionInstall(); // 1010
+    void OnChooseApkFile();          // 1002: the chosen path into 1001
+    void OnStartApkInstall();        // 1004
+    void OnStartCompanionInstall();  // 1010
 
 private:
     ui::Dialog& window_;

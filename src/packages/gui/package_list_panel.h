@@ -16,12 +16,12 @@ public:
     // `list` belongs to `window`, which outlives the panel.
     PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context);
 
-    void OnRefresh();     // 1012
-    void OnCheckAll();    // 1016
-    void OnCheckNone();   // 1017
-    void OnListClick();   // list 1011
-    void OnBackup();      // 1015
-    void OnRemove();      // 1014 (hidden)
+    void OnRefresh();    // 1012
+    void OnCheckAll();   // 1016
+    void OnCheckNone();  // 1017
+    void OnListClick();  // list 1011
+    void OnBackup();     // 1015
+    void OnRemove();     // 1014 (hidden)
 
     // What the workers see of the window; safe once the window is gone.
     std::shared_ptr<PackagesView> View() const;

@@ -4,6 +4,8 @@
 
 namespace nimbo::platform {
 
-void ReleaseFreeMemory() { malloc_trim(0); }
+void ReleaseFreeMemory() {
+    malloc_trim(0);
+}
 
 }  // namespace nimbo::platform

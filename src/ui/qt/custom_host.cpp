@@ -70,6 +70,7 @@ KeyPress KeyPressFrom(const QKeyEvent& e, bool shortcutCheck) {
     k.alt = mods & Qt::AltModifier;
     k.ctrl = mods & Qt::ControlModifier;
     k.shift = mods & Qt::ShiftModifier;
+    k.meta = mods & Qt::MetaModifier;
     k.keypad = mods & Qt::KeypadModifier;
     k.autoRepeat = e.isAutoRepeat();
     k.text = e.text().toStdString();

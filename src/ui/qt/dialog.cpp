@@ -26,7 +26,9 @@ QString ObjectName(const ControlTemplate& c, int index) {
     return c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id) : QStringLiteral("static_%1").arg(index);
 }
 
-QRect ToQRect(const imaging::Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+QRect ToQRect(const imaging::Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
 
 class CheckBoxControl final : public WidgetControl<CheckBox> {
 public:
@@ -87,7 +89,8 @@ QtDialogPeer::QtDialogPeer(Dialog& dialog, const DialogTemplate& tmpl, QWidget* 
     setFont(DialogFont(tmpl));
     const QFontMetrics fm(font());
     units_ = DialogUnits::FromFontMetrics(
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+        fm.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
         fm.height());
     setObjectName(QStringLiteral("dialog_%1").arg(tmpl.id));
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -111,8 +114,10 @@ std::unique_ptr<Control> QtDialogPeer::WrapStandard(const ControlTemplate& c, QW
                 [this, id = c.id] { dialog_.HandleCommand(id, Notification::ListClick); });
         return nullptr;  // the list is its own control
     }
-    if (auto* box = qobject_cast<QCheckBox*>(w)) return std::make_unique<CheckBoxControl>(box, c.id);
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return std::make_unique<ComboControl>(combo, c.id);
+    if (auto* box = qobject_cast<QCheckBox*>(w))
+        return std::make_unique<CheckBoxControl>(box, c.id);
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return std::make_unique<ComboControl>(combo, c.id);
     if (auto* label = qobject_cast<QLabel*>(w);
         label && (c.cls == ControlClass::StaticBitmap || c.cls == ControlClass::StaticIcon)) {
         return std::make_unique<PictureControl>(label, c.id);
@@ -124,23 +129,34 @@ QWidget* QtDialogPeer::CreateControl(const ControlTemplate& c, int index, Custom
     QWidget* w = nullptr;
     Control* control = nullptr;
     if (custom) {
-        const CustomHostParts host = CreateCustomHost(
-            *custom, c.id, this, [this, id = c.id] { dialog_.HandleCommand(id, Notification::Clicked); });
+        const CustomHostParts host = CreateCustomHost(*custom, c.id, this, [this, id = c.id] {
+            dialog_.HandleCommand(id, Notification::Clicked);
+        });
         w = host.widget;
         control = host.control;
     } else {
         switch (c.cls) {
-            case ControlClass::Button: w = new QPushButton(this); break;
-            case ControlClass::CheckBox: w = new QCheckBox(this); break;
-            case ControlClass::GroupBox: w = new QGroupBox(this); break;
-            case ControlClass::Edit: w = new QLineEdit(this); break;
+            case ControlClass::Button:
+                w = new QPushButton(this);
+                break;
+            case ControlClass::CheckBox:
+                w = new QCheckBox(this);
+                break;
+            case ControlClass::GroupBox:
+                w = new QGroupBox(this);
+                break;
+            case ControlClass::Edit:
+                w = new QLineEdit(this);
+                break;
             case ControlClass::ListView: {
                 auto* list = new QtListView(c.id, this);
                 control = list;
                 w = list;
                 break;
             }
-            case ControlClass::ComboBox: w = new QComboBox(this); break;
+            case ControlClass::ComboBox:
+                w = new QComboBox(this);
+                break;
             case ControlClass::EtchedLine: {
                 auto* f = new QFrame(this);
                 f->setFrameShape(QFrame::HLine);
@@ -150,7 +166,9 @@ QWidget* QtDialogPeer::CreateControl(const ControlTemplate& c, int index, Custom
             }
             case ControlClass::Static:
             case ControlClass::StaticBitmap:
-            case ControlClass::StaticIcon: w = new QLabel(this); break;
+            case ControlClass::StaticIcon:
+                w = new QLabel(this);
+                break;
         }
         if (auto owned = WrapStandard(c, w)) {
             control = owned.get();
@@ -225,7 +243,9 @@ void QtDialogPeer::CreateControls(const std::map<int, CustomControl*>& custom) {
     for (QWidget* child : findChildren<QWidget*>()) WatchKeys(child);
 }
 
-void QtDialogPeer::WatchKeys(QWidget* w) { w->installEventFilter(this); }
+void QtDialogPeer::WatchKeys(QWidget* w) {
+    w->installEventFilter(this);
+}
 
 void QtDialogPeer::FocusFirstTabStop() {
     for (const auto& c : tmpl_.controls) {
@@ -256,7 +276,9 @@ Control* QtDialogPeer::FocusedItem() const {
     return nullptr;
 }
 
-int QtDialogPeer::RunModal() { return exec(); }
+int QtDialogPeer::RunModal() {
+    return exec();
+}
 
 void QtDialogPeer::End(int code) {
     ending_ = true;
@@ -264,9 +286,15 @@ void QtDialogPeer::End(int code) {
     ending_ = false;
 }
 
-void QtDialogPeer::Show(bool visible) { setVisible(visible); }
-bool QtDialogPeer::IsVisible() const { return isVisible(); }
-void QtDialogPeer::SetIcon(const imaging::Canvas& icon) { setWindowIcon(QIcon(ToQPixmap(icon))); }
+void QtDialogPeer::Show(bool visible) {
+    setVisible(visible);
+}
+bool QtDialogPeer::IsVisible() const {
+    return isVisible();
+}
+void QtDialogPeer::SetIcon(const imaging::Canvas& icon) {
+    setWindowIcon(QIcon(ToQPixmap(icon)));
+}
 
 std::unique_ptr<Timer> QtDialogPeer::MakeTimer(std::chrono::milliseconds interval,
                                                std::function<void()> tick) {
@@ -305,9 +333,15 @@ bool QtDialogPeer::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-QtDialogPeer& PeerOf(const Dialog& dialog) { return static_cast<QtDialogPeer&>(dialog.Peer()); }
-QWidget& WindowOf(const Dialog& dialog) { return PeerOf(dialog); }
-QWidget* WidgetOf(const Dialog& dialog, int id) { return PeerOf(dialog).Widget(id); }
+QtDialogPeer& PeerOf(const Dialog& dialog) {
+    return static_cast<QtDialogPeer&>(dialog.Peer());
+}
+QWidget& WindowOf(const Dialog& dialog) {
+    return PeerOf(dialog);
+}
+QWidget* WidgetOf(const Dialog& dialog, int id) {
+    return PeerOf(dialog).Widget(id);
+}
 
 }  // namespace nimbo::ui::qt
 

@@ -97,7 +97,8 @@ void QtListView::SetCheck(int row, bool checked) {
 void QtListView::SetCheckToggledByClick(int row, bool on) {
     if (row < 0 || row >= rowCount()) return;
     QTableWidgetItem* it = Cell(row, 0);
-    it->setFlags(on ? it->flags() | Qt::ItemIsUserCheckable : it->flags() & ~Qt::ItemIsUserCheckable);
+    it->setFlags(on ? it->flags() | Qt::ItemIsUserCheckable
+                    : it->flags() & ~Qt::ItemIsUserCheckable);
 }
 
 int QtListView::GetItemImage(int row) const {
@@ -117,7 +118,8 @@ void QtListView::SetShowSelectionAlways(bool on) {
     // Keep the selection colour when the list loses focus.
     QPalette p = palette();
     if (on) {
-        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::Inactive, QPalette::Highlight,
+                   p.color(QPalette::Active, QPalette::Highlight));
         p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    p.color(QPalette::Active, QPalette::HighlightedText));
     }
@@ -131,7 +133,9 @@ void QtListView::SetImageList(const ImageList* images) {
     }
 }
 
-int QtListView::GetSelectionMark() const { return rowCount() == 0 ? -1 : currentRow(); }
+int QtListView::GetSelectionMark() const {
+    return rowCount() == 0 ? -1 : currentRow();
+}
 
 void QtListView::SetSelectionMark(int row) {
     if (row < 0 || row >= rowCount()) {

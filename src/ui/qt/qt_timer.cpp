@@ -8,6 +8,8 @@ QtTimer::QtTimer(QObject* owner, std::chrono::milliseconds interval, std::functi
     QObject::connect(timer_, &QTimer::timeout, timer_, [tick = std::move(tick)] { tick(); });
 }
 
-QtTimer::~QtTimer() { delete timer_; }
+QtTimer::~QtTimer() {
+    delete timer_;
+}
 
 }  // namespace nimbo::ui::qt
