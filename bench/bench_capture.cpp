@@ -94,7 +94,8 @@ void BM_WindowRefresh(benchmark::State& state) {
     context.dialogs = &dialogs;
     context.shell = &shell;
     context.clock = &clock;
-    nimbo::ScreenshotDialog window(context, phones->serial());
+    nimbo::CaptureState capture;
+    nimbo::ScreenshotDialog window(context, capture, phones->serial());
     window.Create();
     QApplication::processEvents();
     for (auto _ : state) {

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "capture/image_save.h"
-#include "imaging/octree_quantizer.h"
 #include "capture/octree_reference.h"
 #include "capture/test_pictures.h"
+#include "imaging/octree_quantizer.h"
 
 namespace {
 
@@ -87,8 +87,7 @@ void BM_QuantizeReference(benchmark::State& state) {
 class NoDialogs final : public nimbo::ui::Dialogs {
 public:
     std::optional<std::string> OpenFile(const std::string&,
-                                        const std::vector<nimbo::ui::FileFilter>&,
-                                        bool) override {
+                                        const std::vector<nimbo::ui::FileFilter>&, bool) override {
         return std::nullopt;
     }
     std::optional<std::string> SaveFile(const std::string&,
@@ -118,7 +117,8 @@ void BM_SaveScreenshot(benchmark::State& state) {
     FixedClock clock;
     nimbo::platform::Paths paths;
     paths.documentsDir = WorkDir();
-    nimbo::SaveContext context{dialogs, clock, paths};
+    nimbo::CaptureState capture;
+    nimbo::SaveContext context{dialogs, clock, paths, capture};
     nimbo::SaveRequest request;
     request.capturedImage = &picture;
     request.formatText = kFormats[state.range(1)];

@@ -2,6 +2,20 @@
 # Builds one GoogleTest program and registers it with CTest under its label.
 # gui tests run on Qt's offscreen platform; e2e tests find the adb tool and the
 # simulated phone through the environment set here.
+#
+# gui tests run no adb: each finds first on its PATH an adb that only records
+# who started it (the folder below). The fixture gui_no_adb arms it before the
+# first gui test and fails after the last one when anything was recorded
+# (tests/gui/no_adb_fixture.sh; nimbo_add_gui_no_adb_fixture registers both).
+set(NIMBO_GUI_ADB_RECORDER ${CMAKE_BINARY_DIR}/gui-adb-recorder)
+
+function(nimbo_add_gui_no_adb_fixture)
+  set(script ${CMAKE_SOURCE_DIR}/tests/gui/no_adb_fixture.sh)
+  add_test(NAME gui_no_adb_arm COMMAND sh ${script} arm ${NIMBO_GUI_ADB_RECORDER})
+  add_test(NAME gui_no_adb_check COMMAND sh ${script} check ${NIMBO_GUI_ADB_RECORDER})
+  set_tests_properties(gui_no_adb_arm PROPERTIES LABELS gui FIXTURES_SETUP gui_no_adb)
+  set_tests_properties(gui_no_adb_check PROPERTIES LABELS gui FIXTURES_CLEANUP gui_no_adb)
+endfunction()
 function(nimbo_add_test NAME)
   cmake_parse_arguments(T "QT_MAIN" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${NAME} ${T_SOURCES})
@@ -27,4 +41,8 @@ function(nimbo_add_test NAME)
   endif()
   set_tests_properties(${NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "${env}")
+  if(T_LABEL STREQUAL "gui")
+    set_tests_properties(${NAME} PROPERTIES FIXTURES_REQUIRED gui_no_adb
+                         ENVIRONMENT_MODIFICATION "PATH=path_list_prepend:${NIMBO_GUI_ADB_RECORDER}")
+  endif()
 endfunction()

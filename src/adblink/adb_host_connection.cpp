@@ -19,13 +19,6 @@ constexpr const char* kBuffer = "buffer:";
 constexpr size_t kReplyLimit = 4096;
 }  // namespace
 
-AdbEndpoint DefaultAdbEndpoint(platform::SocketTimeouts timeouts) {
-    AdbEndpoint e;
-    e.port = platform::AdbServerPort();
-    e.timeouts = timeouts;
-    return e;
-}
-
 std::string DevicesRequest() {
     return std::string(kHost) + kSep + kDevices;
 }

@@ -69,6 +69,12 @@ Result<std::vector<DeviceRow>, DeviceListError> FetchDeviceList(const AdbEndpoin
         return Err{silent ? DeviceListError::TimedOut : DeviceListError::Rejected};
     }
     std::string reply = conn.ReadReply();
+    // Silence after "OKAY" is a silent server, not an empty list: start-up
+    // reads an empty list again, and a silent server would hold the window
+    // on every read.
+    if (reply.empty() && conn.LastError() == platform::NetError::TimedOut) {
+        return Err{DeviceListError::TimedOut};
+    }
     conn.Close();
     return ParseDeviceListReply(reply);
 }

@@ -3,7 +3,7 @@
 // shows (number, kind image and text, serial).
 //
 // The window's refresh does:
-//   auto rows = FetchDeviceList(DefaultAdbEndpoint(kDeviceListTimeouts));
+//   auto rows = FetchDeviceList(context.AdbServer(context.deviceListTimeouts));
 //   clear the list; if (rows) add each row; if (rows && !rows->empty())
 //       currentDevice = (*rows)[0].serial;
 // A failed fetch leaves the list empty and the current device unchanged, and
@@ -46,7 +46,8 @@ enum class DeviceListError {
 };
 
 // Whole exchange: connect, "host:devices", status, one reply, close.
-// An "OKAY" followed by nothing gives an empty list, not an error.
+// An "OKAY" followed by a close gives an empty list, not an error; an "OKAY"
+// followed by silence is TimedOut.
 Result<std::vector<DeviceRow>, DeviceListError> FetchDeviceList(const AdbEndpoint& endpoint);
 
 }  // namespace nimbo

@@ -47,8 +47,9 @@ public:
     CommandRunner(platform::ProcessLauncher& launcher, platform::Clock& clock,
                   LogSink log = StderrLog());
 
-    // Blocks until every writer of the output pipe is gone or stop is requested;
-    // run it on a worker thread. The sink is called on the calling thread.
+    // Blocks until every writer of the output pipe is gone or stop is requested
+    // (the child is then killed); run it on a worker thread. With stop already
+    // requested nothing is started. The sink is called on the calling thread.
     // Safe to call from several threads at once.
     RunOutcome RunCommand(const AdbCommand& command, DeliveryMode mode, const OutputSink& sink,
                           std::stop_token stop = {}) const;

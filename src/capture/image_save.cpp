@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "capture/resolution_sizes.h"
 #include "imaging/octree_quantizer.h"
@@ -12,15 +11,6 @@ namespace nimbo {
 namespace {
 
 using imaging::Bitmap;
-
-std::mutex& FolderMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-std::string& FolderText() {
-    static std::string folder;
-    return folder;
-}
 
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -85,16 +75,6 @@ const ImageFormat* ImageFormatOfText(std::string_view text) {
     return nullptr;
 }
 
-std::string LastSaveFolder() {
-    std::lock_guard lock(FolderMutex());
-    return FolderText();
-}
-
-void SetLastSaveFolder(std::string folder) {
-    std::lock_guard lock(FolderMutex());
-    FolderText() = std::move(folder);
-}
-
 std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     const ImageFormat& format = ImageFormatOfType(typeCode);
     std::string folder = context.paths.documentsDir.string();
@@ -104,7 +84,7 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
         // fail the save.
         std::error_code ec;
         std::filesystem::create_directories(context.paths.documentsDir, ec);
-        SetLastSaveFolder(folder);
+        context.state.lastSaveFolder = folder;
         const platform::LocalTime t = context.clock.Now();
         char name[64];
         std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day,
@@ -115,10 +95,10 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     if (!chosen || chosen->empty()) return {};
     const std::size_t slash = chosen->rfind('/');
     if (slash == std::string::npos) {
-        SetLastSaveFolder("");
+        context.state.lastSaveFolder.clear();
     } else {
         // A file straight in the root keeps "/" as its folder rather than nothing.
-        SetLastSaveFolder(slash == 0 ? "/" : chosen->substr(0, slash));
+        context.state.lastSaveFolder = slash == 0 ? "/" : chosen->substr(0, slash);
     }
     return *chosen;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "capture/capture_state.h"
 #include "imaging/bitmap.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -40,20 +41,17 @@ const ImageFormat& ImageFormatOfType(int typeCode);
 // The row whose list text matches, ignoring case.
 const ImageFormat* ImageFormatOfText(std::string_view text);
 
-// The folder of the last save, shared by every screenshot window of the process;
-// empty until the first save. Safe to call from any thread.
-std::string LastSaveFolder();
-void SetLastSaveFolder(std::string folder);
-
+// What a save uses, and the state it leaves the folder of the save in.
 struct SaveContext {
     ui::Dialogs& dialogs;
     platform::Clock& clock;
     const platform::Paths& paths;
+    CaptureState& state;
 };
 
 // The path to save to, empty when the save dialog was cancelled. With autoName
 // the file is named after the local date and time in the documents folder.
-// Updates LastSaveFolder as it goes.
+// Updates state.lastSaveFolder as it goes.
 std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context);
 
 // The index of the first encoder whose MIME type is exactly mimeType, its id in

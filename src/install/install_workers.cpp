@@ -1,10 +1,5 @@
 #include "install/install_workers.h"
 
-#include <cstdio>
-#include <functional>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "adbtool/adb_commands.h"
@@ -14,39 +9,18 @@
 namespace nimbo {
 namespace {
 
-std::mutex countsMutex;
-InstallWorkerCounts counts;
-
-// Counts the thread as running from before it exists until its last use of
-// the runner, so a waiter never sees zero while a run is still under way.
-void StartCounted(std::function<void()> work) {
-    {
-        std::lock_guard lock(countsMutex);
-        ++counts.running;
-    }
-    auto done = [] {
-        std::lock_guard lock(countsMutex);
-        --counts.running;
-        ++counts.finished;
-    };
-    try {
-        std::thread([work = std::move(work), done] {
-            work();
-            done();
-        }).detach();
-    } catch (const std::system_error& e) {
-        // No thread: the status line keeps its start text, as when adb cannot run.
-        std::fprintf(stderr, "nimbo: cannot start the install thread: %s\n", e.what());
-        std::lock_guard lock(countsMutex);
-        --counts.running;
-    }
-}
-
 InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
-                      const std::string& apkPath) {
-    const RunOutcome outcome =
-        runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(view));
-    return outcome == RunOutcome::NotStarted ? InstallEnd::NotStarted : InstallEnd::Finished;
+                      const std::string& apkPath, std::stop_token stop) {
+    switch (runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(view),
+                              std::move(stop))) {
+        case RunOutcome::NotStarted:
+            return InstallEnd::NotStarted;
+        case RunOutcome::Cancelled:
+            return InstallEnd::Stopped;
+        case RunOutcome::Completed:
+            break;
+    }
+    return InstallEnd::Finished;
 }
 
 }  // namespace
@@ -63,7 +37,9 @@ OutputSink InstallStatusSink(std::shared_ptr<InstallView> view) {
     };
 }
 
-InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner) {
+InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
+                            std::stop_token stop) {
+    if (stop.stop_requested()) return InstallEnd::Stopped;
     // Read now, not at the click: the field may have changed since.
     const std::string path = view->ApkPath();
     if (path.empty()) {
@@ -74,29 +50,28 @@ InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const Comm
         view->ShowInstallStatus(kApkMissingText);
         return InstallEnd::FileMissing;
     }
-    return RunInstall(view, runner, path);
+    return RunInstall(view, runner, path, std::move(stop));
 }
 
 InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const CommandRunner& runner,
-                                  const std::filesystem::path& systemDir) {
-    return RunInstall(view, runner, (systemDir / kCompanionFileName).string());
+                                  const std::filesystem::path& systemDir, std::stop_token stop) {
+    return RunInstall(view, runner, (systemDir / kCompanionFileName).string(), std::move(stop));
 }
 
-void LaunchApkInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner) {
-    StartCounted([view = std::move(view), &runner] { ApkInstallWorker(view, runner); });
-}
-
-void LaunchCompanionInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner,
-                                  std::filesystem::path systemDir) {
-    StartCounted([view = std::move(view), &runner, systemDir = std::move(systemDir)] {
-        CompanionInstallWorker(view, runner, systemDir);
+void LaunchApkInstallWorker(WorkerRuntime& workers, std::shared_ptr<InstallView> view,
+                            const CommandRunner& runner) {
+    workers.Start([view = std::move(view), &runner](std::stop_token stop) {
+        ApkInstallWorker(view, runner, std::move(stop));
     });
 }
 
-InstallWorkerCounts InstallWorkers() {
-    std::lock_guard lock(countsMutex);
-    return counts;
+void LaunchCompanionInstallWorker(WorkerRuntime& workers, std::shared_ptr<InstallView> view,
+                                  const CommandRunner& runner, std::filesystem::path systemDir) {
+    workers.Start(
+        [view = std::move(view), &runner, systemDir = std::move(systemDir)](std::stop_token stop) {
+            CompanionInstallWorker(view, runner, systemDir, std::move(stop));
+        });
 }
 
 }  // namespace nimbo

@@ -4,16 +4,19 @@
 // through the install status line.
 //
 // The window's handlers write the start text and call Launch...; everything
-// after that happens on a detached worker thread that reaches the window only
-// through its InstallView (install_view.h), so it may outlive the window:
+// after that happens on a worker thread of the session's runtime that reaches
+// the window only through its InstallView (install_view.h), so it may outlive
+// the window:
 //   view->ShowInstallStatus(kApkInstallStartText);
-//   LaunchApkInstallWorker(view, *context.runner);
+//   LaunchApkInstallWorker(*context.workers, view, *context.runner);
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "adbtool/command_runner.h"
+#include "adbtool/worker_runtime.h"
 #include "install/install_view.h"
 #include "ui/dialogs.h"
 
@@ -43,30 +46,27 @@ enum class InstallEnd {
     FileMissing,   // the path names nothing that exists: adb not run
     NotStarted,    // adb could not be started: the status line keeps the start text
     Finished,      // adb's output ended; the status line shows the last verdict
+    Stopped,       // the program is ending: adb was ended, the line shows what came before
 };
 
 // Reads the path field, checks it and runs `adb install -r PATH` with its
-// output judged piece by piece. Blocks until adb's output ends.
-InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner);
+// output judged piece by piece. Blocks until adb's output ends or stop is
+// requested.
+InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
+                            std::stop_token stop = {});
 // Installs systemDir/quillet.apk the same way. The file is not checked first:
 // if it is missing, adb's own complaint is judged like any other output.
 InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const CommandRunner& runner,
-                                  const std::filesystem::path& systemDir);
+                                  const std::filesystem::path& systemDir,
+                                  std::stop_token stop = {});
 
-// Start the worker on a detached thread and return at once. The runner must
-// outlive the worker (it lives as long as the program).
-void LaunchApkInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner);
-void LaunchCompanionInstallWorker(std::shared_ptr<InstallView> view, const CommandRunner& runner,
-                                  std::filesystem::path systemDir);
-
-// Install threads started by the Launch functions: how many still run and how
-// many have ended since the program started. Lets a test (or a shutdown) wait
-// until no worker uses the runner any more.
-struct InstallWorkerCounts {
-    int running = 0;
-    int finished = 0;
-};
-InstallWorkerCounts InstallWorkers();
+// Start the worker on a thread of `workers` and return at once; with no thread
+// the status line keeps its start text, as when adb cannot run. The runner
+// must outlive the worker: the runtime is stopped and joined before it goes.
+void LaunchApkInstallWorker(WorkerRuntime& workers, std::shared_ptr<InstallView> view,
+                            const CommandRunner& runner);
+void LaunchCompanionInstallWorker(WorkerRuntime& workers, std::shared_ptr<InstallView> view,
+                                  const CommandRunner& runner, std::filesystem::path systemDir);
 
 }  // namespace nimbo

@@ -3,17 +3,21 @@
 // the PC, one `adb pull` after another, and the hidden removal button.
 //
 // The window's export handler is BackupSelected: it asks for the folder,
-// writes the status texts and starts the export worker, which reaches the
-// window through its PackagesView (packages_view.h). Exports run one at a
+// writes the status texts and starts the export worker on the session's
+// runtime; the worker reaches the window through its PackagesView
+// (packages_view.h). Exports run one at a
 // time in the order they were asked for; one asked for while another runs
 // waits its turn and then pulls into its own folder, so neither loses a row
 // nor writes into the other's folder.
 #include <memory>
+#include <stop_token>
 #include <string>
 
 #include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
+#include "adbtool/worker_runtime.h"
 #include "packages/package_rows.h"
+#include "packages/packages_state.h"
 #include "packages/packages_view.h"
 #include "platform/shell.h"
 #include "ui/dialogs.h"
@@ -27,9 +31,6 @@ inline constexpr const char* kExportFolderLostText = "保存文件夹I/O异常�
 
 // What the folder chooser asks.
 std::string ExportFolderPrompt();
-
-// The folder chosen for the latest export (empty before the first).
-std::string ExportFolder();
 
 // The pull of one row: into the folder under the phone's file name, or, for
 // an APK inside a folder of its own, to FOLDER/<package>.apk.
@@ -45,26 +46,32 @@ enum class BackupStart {
 };
 
 // The export button, on the UI thread: rows is the package list, read here
-// directly; the worker reads it afresh through the view.
+// directly; the worker reads it afresh through the view. The chosen folder
+// becomes state's export folder.
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
-                           platform::ShellOpener& shell);
+                           platform::ShellOpener& shell, WorkerRuntime& workers,
+                           PackagesState& state);
 
 enum class ExportEnd {
     Finished,    // every checked row pulled (or tried); folder opened, operation status done
     NotStarted,  // adb could not be started: the rest is dropped silently
     FolderLost,  // the folder is gone: the install status says so, nothing more is pulled
     WindowGone,  // the window closed during the export: nothing more happens
+    Stopped,     // the program is ending: the pull was ended, nothing more happens
 };
 
 // Pulls every checked row in list order, each to its end before the next
 // row is looked at; rows and check marks are read afresh for every row.
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
-                       platform::ShellOpener& shell, const std::string& folder);
+                       platform::ShellOpener& shell, const std::string& folder,
+                       std::stop_token stop = {});
 
-// Queues ExportWorker behind any export still running, on a detached thread
-// (see package_worker_threads.h). runner and shell must outlive it.
-void LaunchExportWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
+// Queues ExportWorker behind any export still running (state's turns), on a
+// thread of `workers`; a stop ends its wait for the turn too. state, runner
+// and shell must outlive it.
+void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
+                        std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                         platform::ShellOpener& shell, std::string folder);
 
 // The hidden removal button: one message box per checked row, each naming

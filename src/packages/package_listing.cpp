@@ -1,21 +1,12 @@
 #include "packages/package_listing.h"
 
-#include <atomic>
 #include <string>
 #include <utility>
 
 #include "adbtool/adb_commands.h"
 #include "packages/package_list_parser.h"
-#include "packages/package_worker_threads.h"
 
 namespace nimbo {
-namespace {
-
-// Written and compared on the UI thread only; atomic because a test may read
-// it from elsewhere.
-std::atomic<uint64_t> latestListing{0};
-
-}  // namespace
 
 bool AddPackageRow(PackageRows& rows, std::string_view line) {
     PackageRow row;
@@ -45,35 +36,40 @@ bool ToggleCheckOnClick(PackageRows& rows, int row) {
     return true;
 }
 
-uint64_t BeginPackageListing(PackageRows& rows) {
+uint64_t BeginPackageListing(PackagesState& state, PackageRows& rows) {
     rows.DeleteAll();
-    return ++latestListing;
+    return state.BeginListing();
 }
 
 ListingEnd PackageListWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
-                             uint64_t listing) {
+                             const PackagesState& state, uint64_t listing, std::stop_token stop) {
     std::string output;
-    const RunOutcome outcome =
-        runner.RunCommand(AdbListPackages(), DeliveryMode::Accumulated,
-                          [&output](OutputChunk all) { output.assign(all.data(), all.size()); });
+    const RunOutcome outcome = runner.RunCommand(
+        AdbListPackages(), DeliveryMode::Accumulated,
+        [&output](OutputChunk all) { output.assign(all.data(), all.size()); }, std::move(stop));
     if (outcome == RunOutcome::NotStarted) return ListingEnd::NotStarted;
+    // A cut-off listing is no listing: filling it would empty the list and say
+    // "done".
+    if (outcome == RunOutcome::Cancelled) return ListingEnd::Stopped;
 
     // The check and the rows go in one step on the window's thread, so no
     // refresh can begin between them; the done text goes in the same step, so
     // it never lands after a newer refresh's start text.
     bool filled = false;
     view->OnWindowThread([&](PackageRows& rows) {
-        if (listing != latestListing) return;
+        if (!state.IsLatestListing(listing)) return;
         FillPackageList(rows, *view, output);
         filled = true;
     });
     return filled ? ListingEnd::Filled : ListingEnd::Superseded;
 }
 
-void LaunchPackageListWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
+void LaunchPackageListWorker(WorkerRuntime& workers, const PackagesState& state,
+                             std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                              uint64_t listing) {
-    StartPackageWorker(
-        [view = std::move(view), &runner, listing] { PackageListWorker(view, runner, listing); });
+    workers.Start([view = std::move(view), &runner, &state, listing](std::stop_token stop) {
+        PackageListWorker(view, runner, state, listing, std::move(stop));
+    });
 }
 
 }  // namespace nimbo

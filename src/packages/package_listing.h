@@ -3,18 +3,21 @@
 // package list, and the list's check marks.
 //
 // The window's refresh handler writes the start text, then
-//   const uint64_t listing = BeginPackageListing(rows);   // clears the list
-//   LaunchPackageListWorker(view, runner, listing);
+//   const uint64_t listing = BeginPackageListing(state, rows);   // clears the list
+//   LaunchPackageListWorker(workers, state, view, runner, listing);
 // The worker runs `adb shell pm list packages -f` and fills the list on the
 // UI thread, through the window's PackagesView (packages_view.h). A newer
 // refresh supersedes an older one still running: the older one's rows are
 // dropped, so the list never shows a listing twice.
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string_view>
 
 #include "adbtool/command_runner.h"
+#include "adbtool/worker_runtime.h"
 #include "packages/package_rows.h"
+#include "packages/packages_state.h"
 #include "packages/packages_view.h"
 
 namespace nimbo {
@@ -37,7 +40,7 @@ void SetAllChecks(PackageRows& rows, bool checked);
 // when that row is selected. True when it toggled.
 bool ToggleCheckOnClick(PackageRows& rows, int row);
 // Empties the list and starts a new listing; returns its number.
-uint64_t BeginPackageListing(PackageRows& rows);
+uint64_t BeginPackageListing(PackagesState& state, PackageRows& rows);
 
 // --- worker ---
 
@@ -45,13 +48,17 @@ enum class ListingEnd {
     NotStarted,  // adb could not be started: no rows, the status keeps the start text
     Filled,      // the rows are in the list and the status says the listing is done
     Superseded,  // a newer listing began, or the window is gone: nothing added
+    Stopped,     // the program is ending: adb was ended, nothing added or written
 };
 
-// Runs the listing and fills the list. Blocks until adb's output ends.
+// Runs the listing and fills the list. Blocks until adb's output ends or stop
+// is requested.
 ListingEnd PackageListWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
-                             uint64_t listing);
-// The same on a detached thread (see package_worker_threads.h).
-void LaunchPackageListWorker(std::shared_ptr<PackagesView> view, const CommandRunner& runner,
+                             const PackagesState& state, uint64_t listing,
+                             std::stop_token stop = {});
+// The same on a thread of `workers`; state and runner must outlive it.
+void LaunchPackageListWorker(WorkerRuntime& workers, const PackagesState& state,
+                             std::shared_ptr<PackagesView> view, const CommandRunner& runner,
                              uint64_t listing);
 
 }  // namespace nimbo

@@ -3,6 +3,7 @@
 #include <condition_variable>
 
 #include "ui/dialog.h"
+#include "ui/dialog_peer.h"
 #include "ui/ui_thread.h"
 
 namespace nimbo::ui {
@@ -12,10 +13,12 @@ struct DialogLink::Job {
     std::mutex mutex;
     std::condition_variable cv;
     bool done = false;
+    bool ran = false;
 
-    void Finish() {
+    void Finish(bool hasRun) {
         std::lock_guard lock(mutex);
         done = true;
+        ran = hasRun;
         cv.notify_all();
     }
 };
@@ -25,44 +28,59 @@ bool DialogLink::Alive() const {
     return dialog_ != nullptr;
 }
 
-void DialogLink::RunOnUiThread(const std::function<void()>& fn) {
+int DialogLink::Waiting() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(waiting_.size());
+}
+
+bool DialogLink::RunOnUiThread(const std::function<void()>& fn) {
     if (OnUiThread()) {
-        if (Alive()) fn();
-        return;
+        if (!Alive()) return false;
+        fn();
+        return true;
     }
     auto job = std::make_shared<Job>();
     job->fn = fn;
     {
+        // Held while the peer is woken: the window cannot go meanwhile, and if
+        // it goes afterwards Cut() lets this caller go.
         std::lock_guard lock(mutex_);
-        if (!dialog_) return;
-        pending_.insert(job);
-    }
-    // If the window goes first, Cut() releases the waiting worker and the
-    // queued call finds its job gone.
-    const bool queued = PostToUiThread([self = shared_from_this(), job] {
-        {
-            std::lock_guard lock(self->mutex_);
-            if (!self->pending_.erase(job)) return;  // already released by Cut()
+        if (!dialog_) return false;
+        waiting_.push_back(job);
+        // Without an application object nothing would ever run the call: it
+        // is refused at once, and never run on this thread instead.
+        if (!dialog_->Peer().WakeLink()) {
+            waiting_.pop_back();
+            return false;
         }
-        job->fn();
-        job->Finish();
-    });
-    if (!queued) {
-        std::lock_guard lock(mutex_);
-        if (pending_.erase(job)) job->Finish();
     }
     std::unique_lock jl(job->mutex);
     job->cv.wait(jl, [&] { return job->done; });
+    return job->ran;
+}
+
+void DialogLink::RunWaiting() {
+    std::deque<std::shared_ptr<Job>> jobs;
+    {
+        std::lock_guard lock(mutex_);
+        jobs.swap(waiting_);
+    }
+    for (const auto& job : jobs) {
+        // An earlier call may have closed the window.
+        const bool alive = Alive();
+        if (alive) job->fn();
+        job->Finish(alive);
+    }
 }
 
 void DialogLink::Cut() {
-    std::set<std::shared_ptr<Job>> released;
+    std::deque<std::shared_ptr<Job>> released;
     {
         std::lock_guard lock(mutex_);
         dialog_ = nullptr;
-        released.swap(pending_);
+        released.swap(waiting_);
     }
-    for (const auto& job : released) job->Finish();
+    for (const auto& job : released) job->Finish(false);
 }
 
 void DialogLink::SetDlgItemText(int id, const std::string& text) {

@@ -36,6 +36,11 @@ public:
     virtual DialogUnits Units() const = 0;
     virtual std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
                                              std::function<void()> tick) = 0;
+    // Asks the window thread to run the calls waiting in the dialog's link
+    // (DialogLink::RunWaiting) soon. Callable from any thread while the peer
+    // exists; false, with nothing asked, when there is no application object
+    // to run them.
+    virtual bool WakeLink() = 0;
 };
 
 // The backend's window for `dialog`, sized and captioned from its template,

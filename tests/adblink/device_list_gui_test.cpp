@@ -1,23 +1,24 @@
 // The main window's device list and current device, fed by a scripted adb
-// host server on a private port: refresh, kinds and icons, what a failure
-// leaves behind, a silent server, and clicks in the list.
+// host server on a loopback port that the window is handed: refresh, kinds
+// and icons, what a failure leaves behind, a silent server, and clicks in the
+// list.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "adblink/device_list.h"
+#include "adblink/gui/device_list_panel.h"
 #include "app/gui/main_dialog.h"
-#include "ui/qt/qt_pictures.h"
 #include "support/scripted_server.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
+#include "ui/qt/qt_pictures.h"
 
 namespace nimbo {
 namespace {
@@ -25,27 +26,6 @@ namespace {
 using test::MainWindowHarness;
 using test::ScriptedServer;
 using Row = std::vector<std::string>;
-
-// Points the window's host-socket client at another port for one refresh. The
-// window's own adb children were started at Open() and keep the harness's
-// private server.
-class ServerPortOverride {
-public:
-    explicit ServerPortOverride(uint16_t port) {
-        if (const char* v = std::getenv("ANDROID_ADB_SERVER_PORT")) saved_ = v;
-        ::setenv("ANDROID_ADB_SERVER_PORT", std::to_string(port).c_str(), 1);
-    }
-    ~ServerPortOverride() {
-        if (saved_) {
-            ::setenv("ANDROID_ADB_SERVER_PORT", saved_->c_str(), 1);
-        } else {
-            ::unsetenv("ANDROID_ADB_SERVER_PORT");
-        }
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 class DeviceListWindowTest : public ::testing::Test {
 protected:
@@ -64,9 +44,11 @@ protected:
     }
 
     void RefreshFrom(uint16_t port) {
-        ServerPortOverride override(port);
+        window_.UseAdbServerAt(port);
         window_.Click(ids::kRefreshDevicesButton);
     }
+
+    DeviceListPanel::Fetch LastFetch() { return window_.Window().DevicePanel()->LastFetch(); }
 
     std::vector<Row> Rows() const {
         std::vector<Row> rows;
@@ -119,7 +101,6 @@ TEST_F(DeviceListWindowTest, RefreshListsEveryDeviceWithKindTextAndIcon) {
                   want.convertToFormat(QImage::Format_ARGB32));
     }
     EXPECT_EQ(Current(), "emulator-5554");
-    MainWindowHarness::SaveWindowPicture(window_.Window(), "device_list_three_kinds");
 }
 
 TEST_F(DeviceListWindowTest, EachRefreshReplacesTheRowsAndFollowsTheFirstDevice) {
@@ -130,16 +111,22 @@ TEST_F(DeviceListWindowTest, EachRefreshReplacesTheRowsAndFollowsTheFirstDevice)
 }
 
 TEST_F(DeviceListWindowTest, AnEmptyOrFailedRefreshEmptiesTheListAndKeepsTheCurrentDevice) {
+    using Fetch = DeviceListPanel::Fetch;
     struct Case {
         const char* name;
         std::function<void(ScriptedServer&)> script;
+        Fetch fetch;  // an empty list is read again at start-up, a failure is not
     };
     const Case cases[] = {
-        {"no devices", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Send("0000"); }},
-        {"only noise", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Send("0004x\ny\n"); }},
-        {"okay then close", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Close(); }},
-        {"refused", [](ScriptedServer& s) { s.ReadRequest().Send("FAIL0006denied"); }},
-        {"closed at once", [](ScriptedServer& s) { s.Close(); }},
+        {"no devices", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Send("0000"); },
+         Fetch::Empty},
+        {"only noise", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Send("0004x\ny\n"); },
+         Fetch::Empty},
+        {"okay then close", [](ScriptedServer& s) { s.ReadRequest().Send("OKAY").Close(); },
+         Fetch::Empty},
+        {"refused", [](ScriptedServer& s) { s.ReadRequest().Send("FAIL0006denied"); },
+         Fetch::Failed},
+        {"closed at once", [](ScriptedServer& s) { s.Close(); }, Fetch::Failed},
     };
     RefreshWithReply("0012first-phone\tdevice\n");
     ASSERT_EQ(Current(), "first-phone");
@@ -153,16 +140,22 @@ TEST_F(DeviceListWindowTest, AnEmptyOrFailedRefreshEmptiesTheListAndKeepsTheCurr
         RefreshFrom(server.port());
         EXPECT_EQ(list_->GetItemCount(), 0);
         EXPECT_EQ(Current(), "emulator-5554");
+        EXPECT_EQ(LastFetch(), c.fetch);
     }
     // Nothing listening at all.
     RefreshWithReply("0012first-phone\tdevice\n");
     RefreshFrom(ScriptedServer::UnusedPort());
+    EXPECT_EQ(LastFetch(), Fetch::NoServer);
     EXPECT_EQ(list_->GetItemCount(), 0);
     EXPECT_EQ(Current(), "first-phone");
 }
 
 TEST_F(DeviceListWindowTest, ASilentServerIsGivenUpAfterTheListTimeOut) {
     RefreshWithReply("0012first-phone\tdevice\n");
+    // The window's own time-outs, shortened: the test is about giving up, not
+    // about how long the real ones are.
+    window_.Context().deviceListTimeouts = {std::chrono::milliseconds(50),
+                                            std::chrono::milliseconds(50)};
     for (bool okayFirst : {false, true}) {
         SCOPED_TRACE(okayFirst ? "silent after OKAY" : "silent from the start");
         ScriptedServer server;
@@ -172,15 +165,41 @@ TEST_F(DeviceListWindowTest, ASilentServerIsGivenUpAfterTheListTimeOut) {
             server.Hang();
         }
         server.Start();
-        const auto started = std::chrono::steady_clock::now();
         RefreshFrom(server.port());
-        const auto waited = std::chrono::steady_clock::now() - started;
-        // The click returned on its own: the window was held for one time-out
-        // (at least) and then let go, with an empty list and the old device.
-        EXPECT_GE(waited, kDeviceListTimeouts.io);
+        // The click returned on its own: the read timed out and let the window
+        // go, with an empty list and the old device.
+        EXPECT_EQ(LastFetch(), DeviceListPanel::Fetch::TimedOut);
         EXPECT_EQ(list_->GetItemCount(), 0);
         EXPECT_EQ(Current(), "first-phone");
         EXPECT_TRUE(server.ClientClosed());
+    }
+}
+
+// Start-up reads the list again while it is empty (the new server is still
+// finding the phones), but not from a server that fell silent: that would
+// hold the window on every read.
+TEST(DeviceListAtStartUp, AnEmptyListIsReadAgainASilentServerIsNot) {
+    for (bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent after OKAY" : "empty list");
+        ScriptedServer server;
+        server.ReadRequest().Send("OKAY");
+        if (silent) {
+            server.Hang();
+        } else {
+            server.Send("0000");
+        }
+        server.Start();
+        MainWindowHarness h;
+        h.UseAdbServerAt(server.port());
+        h.Context().deviceListTimeouts = {std::chrono::milliseconds(50),
+                                          std::chrono::milliseconds(50)};
+        h.Context().startupDeviceRetries = 30;
+        h.Context().startupDeviceRetryInterval = std::chrono::seconds(30);  // none runs here
+        h.Open();
+        auto* retries = ui::qt::WindowOf(h.Window()).findChild<QTimer*>("deviceRetryTimer");
+        EXPECT_EQ(retries != nullptr && retries->isActive(), !silent);
+        EXPECT_EQ(h.Window().DevicePanel()->LastFetch(),
+                  silent ? DeviceListPanel::Fetch::TimedOut : DeviceListPanel::Fetch::Empty);
     }
 }
 

@@ -107,12 +107,17 @@ TEST(FetchDeviceList, FailuresAreKeptApart) {
     EXPECT_EQ(rejected.error(), DeviceListError::Rejected);
     EXPECT_TRUE(failing.ClientClosed());
 
-    ScriptedServer silent;
-    silent.Hang().Start();
-    auto timedOut = FetchDeviceList(EndpointAt(silent.port(), 200ms));
-    ASSERT_FALSE(timedOut.ok());
-    EXPECT_EQ(timedOut.error(), DeviceListError::TimedOut);
-    EXPECT_TRUE(silent.ClientClosed());
+    // Silent from the start, and silent after "OKAY".
+    for (bool okayFirst : {false, true}) {
+        SCOPED_TRACE(okayFirst);
+        ScriptedServer silent;
+        if (okayFirst) silent.ReadRequest().Send("OKAY");
+        silent.Hang().Start();
+        auto timedOut = FetchDeviceList(EndpointAt(silent.port(), 200ms));
+        ASSERT_FALSE(timedOut.ok());
+        EXPECT_EQ(timedOut.error(), DeviceListError::TimedOut);
+        EXPECT_TRUE(silent.ClientClosed());
+    }
 }
 
 TEST(FetchDeviceList, OkayWithoutReplyIsAnEmptyList) {

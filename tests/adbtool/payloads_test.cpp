@@ -1,13 +1,16 @@
-// The embedded payload table and writing payloads to disk, including a target
-// that a running program holds.
+// Writing the payloads the program carries: each file gets exactly the bytes
+// the program embeds, lands where the program then runs or reads it from, and
+// a file a running program holds is left whole.
 #include "adbtool/payloads.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <set>
+#include <string>
 
+#include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
 #include "support/phonesim_apk.h"
 #include "support/test_paths.h"
@@ -17,13 +20,31 @@ namespace {
 
 namespace fs = std::filesystem;
 using payloads::Folder;
+using payloads::PayloadInfo;
 
-std::string ReadFile(const fs::path& p) { return test::ReadFileBytes(p); }
+std::string ReadFile(const fs::path& p) {
+    return test::ReadFileBytes(p);
+}
 
-std::string Bytes(int resourceId) {
-    auto b = payloads::FindPayloadBytes(resourceId);
+std::string Embedded(const PayloadInfo& row) {
+    auto b = payloads::FindPayloadBytes(row.resourceId);
     return {reinterpret_cast<const char*>(b.data()), b.size()};
 }
+
+// The payload written under this file name; the test fails when there is none.
+const PayloadInfo& Named(const std::string& fileName) {
+    for (const PayloadInfo& row : payloads::PayloadTable()) {
+        if (fileName == row.fileName) return row;
+    }
+    ADD_FAILURE() << "no payload is named " << fileName;
+    static const PayloadInfo none{0, 0, "", Folder::System};
+    return none;
+}
+
+struct NoSleep : platform::Clock {
+    platform::LocalTime Now() override { return {}; }
+    void Sleep(std::chrono::milliseconds) override {}
+};
 
 class PayloadsTest : public ::testing::Test {
 protected:
@@ -34,120 +55,145 @@ protected:
         fs::create_directories(paths_.systemDir);
         fs::create_directories(paths_.driverI386Dir);
     }
-    size_t FileCount() const {
-        size_t n = 0;
+    std::set<fs::path> Files() const {
+        std::set<fs::path> files;
         for (auto it = fs::recursive_directory_iterator(root_.path());
              it != fs::recursive_directory_iterator(); ++it) {
-            n += it->is_regular_file();
+            if (it->is_regular_file()) files.insert(it->path());
         }
-        return n;
+        return files;
+    }
+    // The folder the program gives a payload's kind of file.
+    fs::path FolderOf(const PayloadInfo& row) const {
+        switch (row.folder) {
+            case Folder::System:
+                return paths_.systemDir;
+            case Folder::Driver:
+                return paths_.driverDir;
+            case Folder::DriverI386:
+                return paths_.driverI386Dir;
+        }
+        return {};
     }
 
     test::TempDir root_;
     platform::Paths paths_;
 };
 
-TEST(PayloadTableTest, NumbersIdsNamesAndFolders) {
-    struct Row {
-        int number, id;
-        std::string name;
-        Folder folder;
+TEST_F(PayloadsTest, EveryPayloadIsWrittenWithExactlyTheBytesTheProgramCarries) {
+    // An old file, longer than the new one, must not leave its tail behind.
+    for (const PayloadInfo& row : payloads::PayloadTable()) {
+        std::ofstream(FolderOf(row) / row.fileName)
+            << std::string(Embedded(row).size() + 4096, 'z');
+    }
+    std::set<fs::path> written;
+    for (const PayloadInfo& row : payloads::PayloadTable()) {
+        SCOPED_TRACE(row.fileName);
+        ASSERT_FALSE(Embedded(row).empty()) << "the build left it out";
+        ASSERT_EQ(ExtractPayload(row.number, paths_), 1);
+        ASSERT_EQ(ExtractPayload(row.number, paths_), 1);  // again: nothing appended
+        const fs::path file = FolderOf(row) / row.fileName;
+        EXPECT_EQ(ReadFile(file), Embedded(row));
+        EXPECT_EQ(PayloadPath(row, paths_), file);
+        written.insert(file);
+    }
+    // One file each, and nothing else.
+    EXPECT_EQ(written.size(), payloads::PayloadTable().size());
+    EXPECT_EQ(Files(), written);
+}
+
+TEST_F(PayloadsTest, TheAdbTheCommandsNameIsTheOneWrittenToTheSystemFolder) {
+    // The launcher looks a bare program name up in the system folder first:
+    // the adb written there is the one every command runs, executable.
+    const PayloadInfo& adb = Named(AdbKillServer().argv.front());
+    ASSERT_EQ(adb.folder, Folder::System);
+    EXPECT_EQ(Embedded(adb).substr(0, 4), std::string("\x7f") + "ELF");  // a program
+    // A stand-in for its bytes shows which file runs.
+    auto script = [](int) {
+        static const std::string text = "#!/bin/sh\necho \"system folder adb $*\"\n";
+        return std::span<const unsigned char>(reinterpret_cast<const unsigned char*>(text.data()),
+                                              text.size());
     };
-    const Row expected[] = {{1, 138, "adb", Folder::System},
-                            {2, 139, "AdbWinApi.dll", Folder::System},
-                            {3, 140, "quillet.apk", Folder::System},
-                            {4, 141, "android_winusb.inf", Folder::Driver},
-                            {5, 142, "androidwinusb86.cat", Folder::Driver},
-                            {6, 145, "WdfCoInstaller01007.dll", Folder::DriverI386},
-                            {7, 159, "WinUSBCoInstaller.dll", Folder::DriverI386},
-                            {8, 160, "WUDFUpdate_01007.dll", Folder::DriverI386}};
-    ASSERT_EQ(payloads::PayloadTable().size(), 8u);
-    for (const Row& r : expected) {
-        const payloads::PayloadInfo* row = payloads::FindPayload(r.number);
-        ASSERT_NE(row, nullptr) << r.number;
-        EXPECT_EQ(row->resourceId, r.id);
-        EXPECT_EQ(row->fileName, r.name);
-        EXPECT_EQ(row->folder, r.folder);
-        EXPECT_FALSE(payloads::FindPayloadBytes(r.id).empty()) << r.name;
-    }
-    EXPECT_EQ(payloads::FindPayload(0), nullptr);
-    EXPECT_EQ(payloads::FindPayload(9), nullptr);
-    EXPECT_TRUE(payloads::FindPayloadBytes(143).empty());
-}
-
-TEST(PayloadTableTest, ContentsAreWhatTheirNamesPromise) {
-    EXPECT_EQ(Bytes(138).substr(0, 4),
-              "\x7f"
-              "ELF");                          // a real adb program
-    EXPECT_EQ(Bytes(140).substr(0, 2), "PK");  // quillet.apk is a zip archive
-    const std::string inf = Bytes(141);
-    EXPECT_NE(inf.find("CatalogFile.NTx86   = androidwinusb86.cat"), std::string::npos);
-    EXPECT_NE(inf.find("\\i386"), std::string::npos);
-    for (const char* co :
-         {"WdfCoInstaller01007.dll", "WinUSBCoInstaller.dll", "WUDFUpdate_01007.dll"}) {
-        EXPECT_NE(inf.find(co), std::string::npos) << co;
-    }
-}
-
-TEST_F(PayloadsTest, CompanionPackageNamesItsPackageInTheManifest) {
-    ASSERT_EQ(ExtractPayload(3, paths_), 1);
+    ASSERT_EQ(ExtractPayload(adb.number, paths_, script), 1);
     auto launcher = platform::MakeSystemProcessLauncher(paths_.systemDir);
-    struct NoSleep : platform::Clock {
-        platform::LocalTime Now() override { return {}; }
-        void Sleep(std::chrono::milliseconds) override {}
-    } clock;
+    NoSleep clock;
+    CommandRunner runner(*launcher, clock);
+    // An argument no adb acts on: were the stand-in missed, the adb on PATH
+    // would only print its help.
+    const AdbCommand probe{{AdbKillServer().argv.front(), "--probe"}, "adb --probe"};
+    std::string output;
+    EXPECT_EQ(
+        runner.RunCommand(probe, DeliveryMode::Accumulated, [&](OutputChunk c) { output = c; }),
+        RunOutcome::Completed);
+    EXPECT_EQ(output, "system folder adb --probe\n");
+}
+
+TEST_F(PayloadsTest, CompanionPackageIsAnApkNamingItsPackage) {
+    const PayloadInfo& apk = Named("quillet.apk");
+    ASSERT_EQ(apk.folder, Folder::System);
+    ASSERT_EQ(ExtractPayload(apk.number, paths_), 1);
+    auto launcher = platform::MakeSystemProcessLauncher(paths_.systemDir);
+    NoSleep clock;
     CommandRunner runner(*launcher, clock);
     std::string listing, manifest;
-    fs::path apk = paths_.systemDir / "quillet.apk";
-    runner.RunCommand({{"unzip", "-Z1", apk.string()}, "unzip -Z1"}, DeliveryMode::Accumulated,
+    fs::path file = paths_.systemDir / apk.fileName;
+    runner.RunCommand({{"unzip", "-Z1", file.string()}, "unzip -Z1"}, DeliveryMode::Accumulated,
                       [&](OutputChunk c) { listing = c; });
-    runner.RunCommand({{"unzip", "-p", apk.string(), "AndroidManifest.xml"}, "unzip -p"},
+    runner.RunCommand({{"unzip", "-p", file.string(), "AndroidManifest.xml"}, "unzip -p"},
                       DeliveryMode::Accumulated, [&](OutputChunk c) { manifest = c; });
     EXPECT_EQ(listing, "AndroidManifest.xml\nclasses.dex\n");
     EXPECT_NE(manifest.find("package=\"com.quillet.installer\""), std::string::npos);
 }
 
-TEST_F(PayloadsTest, EveryPayloadLandsInItsFolderWithExactlyItsBytes) {
-    // A longer old file must not leave its tail behind.
-    std::ofstream(paths_.driverDir / "android_winusb.inf") << std::string(100000, 'z');
-    for (int number = 1; number <= 8; ++number) {
-        const payloads::PayloadInfo& row = *payloads::FindPayload(number);
-        ASSERT_EQ(ExtractPayload(number, paths_), 1) << number;
-        ASSERT_EQ(ExtractPayload(number, paths_), 1) << number;  // again: no appending
-        EXPECT_EQ(ReadFile(PayloadPath(row, paths_)), Bytes(row.resourceId)) << row.fileName;
+TEST(PayloadContents, TheDriverSetupNamesTheFilesWrittenBesideIt) {
+    const PayloadInfo& inf = Named("android_winusb.inf");
+    const std::string text = Embedded(inf);
+    // Its catalogue sits beside it; the co-installers in the i386 folder.
+    int named = 0;
+    for (const PayloadInfo& row : payloads::PayloadTable()) {
+        if (row.folder == Folder::System || row.number == inf.number) continue;
+        SCOPED_TRACE(row.fileName);
+        EXPECT_NE(text.find(row.fileName), std::string::npos);
+        ++named;
     }
-    EXPECT_TRUE(fs::exists(paths_.driverDir / "androidwinusb86.cat"));
-    EXPECT_TRUE(fs::exists(paths_.driverI386Dir / "WUDFUpdate_01007.dll"));
-    EXPECT_EQ(FileCount(), 8u);
-    auto adbPerms = fs::status(paths_.systemDir / "adb").permissions();
-    EXPECT_NE(adbPerms & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_GT(named, 0);
+    EXPECT_NE(text.find("CatalogFile.NTx86   = androidwinusb86.cat"), std::string::npos);
+    EXPECT_NE(text.find("\\i386"), std::string::npos);
 }
 
 TEST_F(PayloadsTest, UnknownNumbersMissingFoldersAndMissingBytesWriteNothing) {
-    EXPECT_EQ(ExtractPayload(0, paths_), 0);
-    EXPECT_EQ(ExtractPayload(9, paths_), 0);
-    EXPECT_EQ(ExtractPayload(-1, paths_), 0);
-    EXPECT_EQ(FileCount(), 0u);
+    const size_t count = payloads::PayloadTable().size();
+    for (int number : {0, -1, static_cast<int>(count) + 1}) {
+        EXPECT_EQ(payloads::FindPayload(number), nullptr) << number;
+        EXPECT_EQ(ExtractPayload(number, paths_), 0) << number;
+    }
+    EXPECT_TRUE(Files().empty());
 
+    // Folders are never made here: the driver package makes its own.
     fs::remove_all(paths_.driverDir);
-    EXPECT_EQ(ExtractPayload(4, paths_), 0);
-    EXPECT_EQ(ExtractPayload(6, paths_), 0);
-    EXPECT_FALSE(fs::exists(paths_.driverDir));  // folders are never created here
+    for (const PayloadInfo& row : payloads::PayloadTable()) {
+        if (row.folder == Folder::System) continue;
+        EXPECT_EQ(ExtractPayload(row.number, paths_), 0) << row.fileName;
+    }
+    EXPECT_FALSE(fs::exists(paths_.driverDir));
 
     auto nothing = [](int) { return std::span<const unsigned char>(); };
-    EXPECT_EQ(ExtractPayload(2, paths_, nothing), 0);
-    EXPECT_FALSE(fs::exists(paths_.systemDir / "AdbWinApi.dll"));
+    const PayloadInfo& adb = Named(AdbKillServer().argv.front());
+    EXPECT_EQ(ExtractPayload(adb.number, paths_, nothing), 0);
+    EXPECT_FALSE(fs::exists(paths_.systemDir / adb.fileName));
 }
 
 TEST_F(PayloadsTest, ProgramFileHeldByARunningProgramIsLeftWhole) {
-    fs::path adb = paths_.systemDir / "adb";
+    // Start-up rewrites adb while an old server may still run from it.
+    const PayloadInfo& adbRow = Named(AdbKillServer().argv.front());
+    fs::path adb = paths_.systemDir / adbRow.fileName;
     fs::copy_file("/bin/sleep", adb);
     const std::string old = ReadFile(adb);
     auto launcher = platform::MakeSystemProcessLauncher(paths_.systemDir);
-    auto running = launcher->Start({"adb", "1000"});  // our "adb server"
+    auto running = launcher->Start({adbRow.fileName, "1000"});  // our "adb server"
     ASSERT_TRUE(running.ok());
 
-    EXPECT_EQ(ExtractPayload(1, paths_), 0);
+    EXPECT_EQ(ExtractPayload(adbRow.number, paths_), 0);
     EXPECT_EQ(ReadFile(adb), old);
 
     (*running)->Cancel();

@@ -58,7 +58,6 @@ protected:
     ImageSaveTest() {
         paths_.documentsDir = dir_.path() / "Documents";
         std::filesystem::create_directories(paths_.documentsDir);
-        SetLastSaveFolder("");
     }
 
     SaveResult Save(const std::string& format, std::optional<std::string> size,
@@ -81,7 +80,8 @@ protected:
     platform::Paths paths_;
     ScriptedDialogs dialogs_;
     FixedClock clock_;
-    SaveContext context_{dialogs_, clock_, paths_};
+    CaptureState state_;
+    SaveContext context_{dialogs_, clock_, paths_, state_};
     std::optional<Bitmap> picture_ = test::ScreenshotLike(320, 480, 7);
     std::vector<std::string> statuses_;
 };
@@ -129,7 +129,7 @@ TEST_F(ImageSaveTest, NoPictureFailsWithoutAskingForAPath) {
     const auto result = Save("JPG", std::nullopt);
     EXPECT_EQ(result.outcome, SaveOutcome::NoPicture);
     EXPECT_EQ(statuses_, (std::vector<std::string>{"正在保存..", "保存失败.."}));
-    EXPECT_EQ(LastSaveFolder(), "");
+    EXPECT_EQ(state_.lastSaveFolder, "");
     EXPECT_TRUE(std::filesystem::is_empty(paths_.documentsDir));
 }
 
@@ -138,7 +138,7 @@ TEST_F(ImageSaveTest, AutomaticNameInDocumentsAtTheChosenSize) {
     EXPECT_EQ(result.outcome, SaveOutcome::Saved);
     EXPECT_EQ(statuses_, (std::vector<std::string>{"正在保存..", "保存完成!"}));
     EXPECT_EQ(result.path, Documents("20100106-140509.jpg"));
-    EXPECT_EQ(LastSaveFolder(), paths_.documentsDir.string() + "/");
+    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + "/");
     EXPECT_EQ(dialogs_.calls, 0);
     const auto jpeg = test::ReadJpeg(result.path);
     ASSERT_TRUE(jpeg);
@@ -263,18 +263,18 @@ TEST_F(ImageSaveTest, SaveDialogPathSetsTheFolderWithoutTrailingSlash) {
     EXPECT_EQ(dialogs_.lastFilterIndex, 0);
     EXPECT_EQ(dialogs_.lastDefaultExtension, "");
     EXPECT_EQ(dialogs_.lastInitialName, "");
-    EXPECT_EQ(LastSaveFolder(), folder.string());
+    EXPECT_EQ(state_.lastSaveFolder, folder.string());
     EXPECT_EQ(test::ReadPng((folder / "shot.png").string())->width, 256);
     EXPECT_TRUE(std::filesystem::is_empty(paths_.documentsDir));
 }
 
 TEST_F(ImageSaveTest, CancelledDialogFailsAndKeepsTheFolder) {
-    SetLastSaveFolder("/somewhere/before");
+    state_.lastSaveFolder = "/somewhere/before";
     dialogs_.answer = std::nullopt;
     const auto result = Save("GIF", std::nullopt, "100", false);
     EXPECT_EQ(result.outcome, SaveOutcome::NoPath);
     EXPECT_EQ(statuses_, (std::vector<std::string>{"正在保存..", "保存失败.."}));
-    EXPECT_EQ(LastSaveFolder(), "/somewhere/before");
+    EXPECT_EQ(state_.lastSaveFolder, "/somewhere/before");
 }
 
 TEST_F(ImageSaveTest, AutomaticNameMakesAMissingDocumentsFolder) {
@@ -290,7 +290,7 @@ TEST_F(ImageSaveTest, AutomaticNameSetsTheFolderEvenWhenTheWriteFails) {
     const auto result = Save("JPG", "320x480");
     EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
     EXPECT_EQ(statuses_.back(), "保存失败..");
-    EXPECT_EQ(LastSaveFolder(), paths_.documentsDir.string() + "/");
+    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + "/");
 }
 
 TEST_F(ImageSaveTest, UnreadableChoicesFailInsteadOfGuessing) {

@@ -72,7 +72,6 @@ void ServeClassic(ScriptedServer& s, int width, int height, int seed = 0) {
 class ScreenshotWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetLastSaveFolder("");
         documents_ = temp_.path() / "Documents";
         fs::create_directories(documents_);
         context_.paths.documentsDir = documents_;
@@ -83,7 +82,7 @@ protected:
 
     // A shown window whose captures go to `port_`.
     std::unique_ptr<ScreenshotDialog> Open(const std::string& serial = "HT9CYP800123") {
-        auto w = std::make_unique<ScreenshotDialog>(context_, serial, nullptr,
+        auto w = std::make_unique<ScreenshotDialog>(context_, state_, serial, nullptr,
                                                     [this] { return test::EndpointAt(port_); });
         w->Create();
         QApplication::processEvents();
@@ -110,6 +109,8 @@ protected:
     test::RecordingShell shell_;
     test::FakeClock clock_;
     AppContext context_;
+    // Shared by every window the test opens, as the session's is.
+    CaptureState state_;
     uint16_t port_ = ScriptedServer::UnusedPort();
 };
 
@@ -387,7 +388,7 @@ TEST_F(ScreenshotWindowTest, SavesFollowTheListsAndTheFolderIsShared) {
     ASSERT_TRUE(jpeg.has_value());
     EXPECT_EQ(jpeg->width, 320);
     EXPECT_EQ(jpeg->height, 480);
-    EXPECT_EQ(LastSaveFolder(), documents_.string() + "/");
+    EXPECT_EQ(state_.lastSaveFolder, documents_.string() + "/");
 
     // GIF ignores the chosen size.
     List(*w, ids::kShotFormatList)->setCurrentText("GIF");
@@ -422,12 +423,12 @@ TEST_F(ScreenshotWindowTest, SavesFollowTheListsAndTheFolderIsShared) {
     ASSERT_TRUE(bmp.has_value());
     EXPECT_EQ(bmp->width, 256);
     EXPECT_EQ(bmp->height, 384);
-    EXPECT_EQ(LastSaveFolder(), elsewhere.string());
+    EXPECT_EQ(state_.lastSaveFolder, elsewhere.string());
 
     // A cancelled dialog fails and leaves the folder alone.
     Press(*w, ids::kShotSaveButton);
     EXPECT_EQ(Text(*w, ids::kShotStatus), "保存失败..");
-    EXPECT_EQ(LastSaveFolder(), elsewhere.string());
+    EXPECT_EQ(state_.lastSaveFolder, elsewhere.string());
     Press(*other, ids::kShotOpenFolderButton);
     ASSERT_EQ(shell_.All().size(), 2u);
     EXPECT_EQ(shell_.All()[1].target, elsewhere.string());

@@ -10,11 +10,11 @@
 #include <iterator>
 
 #include "driver/usb_driver_package.h"
-#include "ui/dialogs.h"
-#include "ui/qt/dialog.h"
 #include "support/phonesim_apk.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
+#include "ui/dialogs.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
@@ -22,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::MainWindowHarness;
 
-std::string ReadFile(const fs::path& p) { return test::ReadFileBytes(p); }
+std::string ReadFile(const fs::path& p) {
+    return test::ReadFileBytes(p);
+}
 
 std::string Bytes(int resourceId) {
     auto b = payloads::FindPayloadBytes(resourceId);
@@ -92,7 +94,6 @@ TEST(DriverButton, NoticeAsTheDesktopShowsIt) {
             if (!box || !box->isVisible()) continue;
             title = box->windowTitle().toStdString();
             text = box->text().toStdString();
-            MainWindowHarness::SaveWindowPicture(*box, "driver_notice");
             box->accept();
         }
     });

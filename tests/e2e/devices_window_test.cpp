@@ -17,9 +17,9 @@
 #include "support/phone_fixture.h"
 #include "support/phonesim_process.h"
 #include "support_gui/main_window_harness.h"
-#include "ui/qt/dialog.h"
 #include "support_gui/window_with_phones.h"
 #include "templates/control_ids.h"
+#include "ui/qt/dialog.h"
 
 namespace nimbo {
 namespace {
@@ -71,7 +71,6 @@ TEST_F(DevicesWindowTest, OnePhoneIsListedAndStaysCurrentAfterTheServerStops) {
     EXPECT_EQ(list_->GetItemText(0, 2), serial);
     EXPECT_EQ(list_->GetItemImage(0), static_cast<int>(DeviceKind::RealDevice));
     EXPECT_EQ(Current(), serial);
-    MainWindowHarness::SaveWindowPicture(window_->Window(), "devices_one_phone");
 
     // The server goes away; the environment still names its port.
     phones_.RunAdb({"kill-server"}, 20s);
@@ -99,7 +98,6 @@ TEST_F(DevicesWindowTest, TwoPhonesInTheServersOrderAndAClickChoosesTheSecond) {
 
     ClickRow(1);
     EXPECT_EQ(Current(), order[1]);
-    MainWindowHarness::SaveWindowPicture(window_->Window(), "devices_two_phones_second_chosen");
 
     // A refresh makes the first device current again.
     Refresh();
@@ -108,7 +106,7 @@ TEST_F(DevicesWindowTest, TwoPhonesInTheServersOrderAndAClickChoosesTheSecond) {
 }
 
 TEST(DevicesAtStartUp, TheListFillsWithoutAClickOnceTheServerHasThePhone) {
-    MainWindowHarness window;
+    MainWindowHarness window(MainWindowHarness::Adb::Real);
     window.Context().startupDeviceRetries = 400;
     window.Context().startupDeviceRetryInterval = 50ms;
     window.Open();

@@ -91,7 +91,6 @@ TEST_F(InstallFromWindowTest, ChosenFileEndsOnThePhoneWithTheSuccessMessage) {
     EXPECT_EQ(ChooseAndInstall(Apk("x.apk", "com.example.x")), kSuccess);
     EXPECT_NE(Packages().find("=com.example.x\n"), std::string::npos) << Packages();
     EXPECT_EQ(InstallRequests(), 1) << phones_.PhoneLog();
-    MainWindowHarness::SaveWindowPicture(window_->Window(), "install_success");
 }
 
 TEST_F(InstallFromWindowTest, PathWithBlanksAndChineseInstalls) {
@@ -182,12 +181,12 @@ TEST_F(InstallFromWindowTest, CompanionPackageInstallsWithoutAChosenFile) {
 TEST_F(InstallFromWindowTest, TwoQuickPressesRunTwoInstallsThatBothFinish) {
     StartPhones(1, Modern());
     Choose(Apk("twice.apk", "com.example.twice"));
-    const int finishedBefore = InstallWorkers().finished;
+    const int finishedBefore = window_->Workers().Workers().finished;
     window_->Click(ids::kStartInstallButton);
     window_->Click(ids::kStartInstallButton);
-    EXPECT_EQ(InstallWorkers().running, 2);
+    EXPECT_EQ(window_->Workers().Workers().running, 2);
     ASSERT_TRUE(WaitForWorkers());
-    EXPECT_EQ(InstallWorkers().finished, finishedBefore + 2);
+    EXPECT_EQ(window_->Workers().Workers().finished, finishedBefore + 2);
     EXPECT_EQ(InstallRequests(), 2) << phones_.PhoneLog();
     EXPECT_EQ(window_->Text(ids::kInstallStatus), kSuccess);
     EXPECT_NE(Packages().find("=com.example.twice\n"), std::string::npos) << Packages();

@@ -88,7 +88,7 @@ TEST_F(PackagesExportTest, ThreeCheckedRowsLandInAFolderWithBlanksAndChineseAndI
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].target, folder.string());
     EXPECT_TRUE(opened[0].folder);
-    EXPECT_EQ(ExportFolder(), folder.string());
+    EXPECT_EQ(window_->AppSession().packages.ExportFolder(), folder.string());
 }
 
 TEST_F(PackagesExportTest, NewerLayoutGivesEveryPackageAFileNamedAfterIt) {

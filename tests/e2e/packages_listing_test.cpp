@@ -93,8 +93,6 @@ TEST_F(PackagesWindowTest, HiddenRemovalButtonShowsTheMarkedRowPerCheckedRowAndR
     }
     EXPECT_EQ(PhoneOrder().size(), 5u);
     EXPECT_EQ(Rows().size(), 5u);
-
-    test::MainWindowHarness::SaveWindowPicture(window_->Window(), "packages_listed");
 }
 
 TEST_F(PackagesWindowTest, LongListingArrivesWholeThroughAdb) {

@@ -1,5 +1,5 @@
 // The main window as a user meets it: caption, controls, lists, keys, exit,
-// and the files start-up writes.
+// and what start-up runs and writes.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,9 +9,14 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
+#include "adbtool/adb_commands.h"
 #include "app/gui/main_dialog.h"
 #include "payloads/payloads.h"
 #include "support/phonesim_apk.h"
@@ -36,8 +41,20 @@ ui::qt::QtListView* QtList(ui::ListView* list) {
     return dynamic_cast<ui::qt::QtListView*>(list);
 }
 
-std::string FileBytes(const std::filesystem::path& p) {
+namespace fs = std::filesystem;
+
+std::string FileBytes(const fs::path& p) {
     return test::ReadFileBytes(p);
+}
+
+// The bytes the program carries for the file of this name; empty when none.
+std::string Embedded(const std::string& fileName) {
+    for (const payloads::PayloadInfo& row : payloads::PayloadTable()) {
+        if (fileName != row.fileName) continue;
+        const auto bytes = payloads::FindPayloadBytes(row.resourceId);
+        return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    }
+    return {};
 }
 
 TEST(MainWindow, CaptionSizeAndDialogUnits) {
@@ -147,7 +164,7 @@ TEST(MainWindow, KeysNeverReachTheControls) {
 
 TEST(MainWindow, ExitEndsTheModalLoop) {
     MainWindowHarness h;
-    MainDialog w(h.Context());
+    MainDialog w(h.Context(), h.AppSession());
     QTimer::singleShot(
         0, [&] { qobject_cast<QAbstractButton*>(WidgetOf(w, ids::kExitButton))->click(); });
     EXPECT_EQ(w.DoModal(), ui::kIdOk);
@@ -155,29 +172,52 @@ TEST(MainWindow, ExitEndsTheModalLoop) {
 
 TEST(MainWindow, CloseBoxEndsTheModalLoopAsCancelled) {
     MainWindowHarness h;
-    MainDialog w(h.Context());
+    MainDialog w(h.Context(), h.AppSession());
     QTimer::singleShot(0, [&] { WindowOf(w).close(); });
     EXPECT_EQ(w.DoModal(), ui::kIdCancel);
 }
 
-TEST(MainWindow, StartUpWritesTheFirstThreePayloads) {
+// Start-up stops an old server before the files it runs from are rewritten,
+// and starts the new one outside any pipe; nothing else is run.
+TEST(MainWindow, StartUpStopsTheOldServerAndStartsANewOneDetached) {
     MainWindowHarness h;
     h.Open();
-    const auto sys = h.Context().paths.systemDir;
-    for (const char* name : {"adb", "AdbWinApi.dll", "quillet.apk"}) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(std::filesystem::exists(sys / name));
-    }
-    auto adb = payloads::FindPayloadBytes(138);
-    EXPECT_EQ(FileBytes(sys / "adb"), std::string(adb.begin(), adb.end()));
-    EXPECT_FALSE(std::filesystem::exists(h.Context().paths.driverDir));
+    const std::vector<std::vector<std::string>> expected = {AdbKillServer().argv,
+                                                            AdbWaitForDevice().argv};
+    EXPECT_EQ(h.Launcher().Detached(), expected);
+    EXPECT_EQ(h.Launcher().Started(), expected);
 }
 
-TEST(MainWindow, PictureForPeopleToLookAt) {
+// What start-up writes into the system folder is exactly what the program
+// carries, and it is what the program then runs: the adb its commands name and
+// the companion package the "安装APK版本" button installs.
+TEST(MainWindow, StartUpWritesTheSystemFilesTheProgramRuns) {
     MainWindowHarness h;
-    MainDialog& w = h.Open();
-    auto file = MainWindowHarness::SaveWindowPicture(WindowOf(w), "main_window");
-    EXPECT_TRUE(std::filesystem::exists(file));
+    h.Open();
+    const fs::path sys = h.Context().paths.systemDir;
+    int systemFiles = 0;
+    for (const payloads::PayloadInfo& row : payloads::PayloadTable()) {
+        if (row.folder != payloads::Folder::System) continue;
+        SCOPED_TRACE(row.fileName);
+        EXPECT_EQ(FileBytes(sys / row.fileName), Embedded(row.fileName));
+        ++systemFiles;
+    }
+    EXPECT_GT(systemFiles, 0);
+    // Programs are named bare; the launcher looks in the system folder first.
+    const std::string adb = AdbKillServer().argv.front();
+    EXPECT_EQ(FileBytes(sys / adb), Embedded(adb));
+    EXPECT_NE(fs::status(sys / adb).permissions() & fs::perms::owner_exec, fs::perms::none);
+
+    h.Click(ids::kCompanionInstallButton);
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return h.Workers().Workers().running == 0; }));
+    const auto started = h.Launcher().Started();
+    ASSERT_EQ(started.size(), 3u);
+    const fs::path companion = started.back().back();
+    EXPECT_EQ(started.back(), AdbInstall(companion.string()).argv);
+    EXPECT_EQ(companion.parent_path(), sys);
+    EXPECT_EQ(FileBytes(companion), Embedded(companion.filename().string()));
+    // The driver package waits for its own button.
+    EXPECT_FALSE(fs::exists(h.Context().paths.driverDir));
 }
 
 }  // namespace

@@ -1,16 +1,13 @@
 // The main window closed while its workers still wait for adb: the workers
-// run to their end against the dead window (their writes go nowhere), and
-// nothing they touch has been freed under them.
+// run to their end against the dead window (their writes go nowhere), or the
+// session's stop ends them, and nothing they touch has been freed under them.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "install/install_workers.h"
-#include "packages/package_worker_threads.h"
 #include "support_gui/main_window_harness.h"
 #include "templates/control_ids.h"
 
@@ -19,56 +16,55 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// adb as the window finds it in its system folder: records each call, then
-// waits for the gate file before it answers.
-void PlaceHeldAdb(const fs::path& systemDir, const fs::path& gateDir) {
-    const fs::path adb = systemDir / "adb";
-    fs::remove(adb);
-    std::ofstream script(adb);
-    script << "#!/bin/sh\n"
-           << "g='" << gateDir.string() << "'\n"
-           << "echo \"$*\" >> \"$g/calls\"\n"
-           << "while [ ! -e \"$g/gate\" ]; do sleep 0.01; done\n"
-           << "echo 'package:/data/app/com.a-1.apk=com.a'\n"
-           << "echo Success\n";
-    script.close();
-    ::chmod(adb.c_str(), 0755);
+class WindowClosedWhileWorkersRun : public ::testing::Test {
+protected:
+    // Two installs, the companion install and a listing, all waiting for adb
+    // to answer when the window closes.
+    void CloseWithFourWorkersWaitingForAdb() {
+        // Every adb the workers start waits to answer until Release().
+        harness_.Launcher().Hold();
+        harness_.Launcher().Answer("list", "package:/data/app/com.a-1.apk=com.a\n");
+        harness_.Launcher().Answer("install", "Success\n");
+        harness_.Open();
+        const fs::path apk = harness_.Root() / "a b.apk";
+        std::ofstream(apk) << "PK";
+        harness_.Window().SetItemTextNow(ids::kApkPathEdit, apk.string());
+        harness_.Click(ids::kStartInstallButton);
+        harness_.Click(ids::kStartInstallButton);  // two installs at once
+        harness_.Click(ids::kCompanionInstallButton);
+        harness_.Click(ids::kRefreshPackagesButton);
+        ASSERT_TRUE(test::MainWindowHarness::WaitUntil([&] { return WorkerAdbCalls() >= 4; }))
+            << "adb was called " << WorkerAdbCalls() << " times";
+        harness_.CloseWindow();
+    }
+
+    // The adb commands run through pipes: the workers' (start-up's two are
+    // launched detached).
+    size_t WorkerAdbCalls() {
+        return harness_.Launcher().Started().size() - harness_.Launcher().Detached().size();
+    }
+
+    test::MainWindowHarness harness_;
+};
+
+TEST_F(WindowClosedWhileWorkersRun, InstallsAndListingFinishAgainstTheClosedWindow) {
+    ASSERT_NO_FATAL_FAILURE(CloseWithFourWorkersWaitingForAdb());
+    harness_.Launcher().Release();
+    // Their hops are refused now, so they end without the window thread.
+    WorkerRuntime& workers = harness_.Workers();
+    ASSERT_TRUE(workers.WaitIdle(std::chrono::seconds(60)));
+    // Three installs and one listing; the window's start-up runs none.
+    EXPECT_EQ(workers.Workers().finished, 4);
 }
 
-int CallCount(const fs::path& gateDir) {
-    std::ifstream in(gateDir / "calls");
-    int n = 0;
-    for (std::string line; std::getline(in, line);) ++n;
-    return n;
-}
-
-TEST(WindowClosedWhileWorkersRun, InstallsAndListingFinishAgainstTheClosedWindow) {
-    test::TempDir gate;
-    test::MainWindowHarness harness;
-    harness.Open();
-    PlaceHeldAdb(harness.Context().paths.systemDir, gate.path());
-    const fs::path apk = harness.Root() / "a b.apk";
-    std::ofstream(apk) << "PK";
-
-    const InstallWorkerCounts installsBefore = InstallWorkers();
-    const PackageWorkerCounts packagesBefore = PackageWorkers();
-    harness.Window().SetItemTextNow(ids::kApkPathEdit, apk.string());
-    harness.Click(ids::kStartInstallButton);
-    harness.Click(ids::kStartInstallButton);  // two installs at once
-    harness.Click(ids::kCompanionInstallButton);
-    harness.Click(ids::kRefreshPackagesButton);
-    ASSERT_TRUE(test::MainWindowHarness::WaitUntil([&] { return CallCount(gate.path()) >= 4; }))
-        << "adb was called " << CallCount(gate.path()) << " times";
-
-    harness.CloseWindow();
-    std::ofstream(gate.path() / "gate").close();
-
-    ASSERT_TRUE(test::MainWindowHarness::WaitUntil([&] {
-        return InstallWorkers().running == installsBefore.running &&
-               PackageWorkers().running == packagesBefore.running;
-    }));
-    EXPECT_EQ(InstallWorkers().finished, installsBefore.finished + 3);
-    EXPECT_GE(PackageWorkers().finished, packagesBefore.finished + 1);
+TEST_F(WindowClosedWhileWorkersRun, TheStopThatFollowsEndsTheirAdbAndJoinsThemAll) {
+    // The program's end: the window first, then the stop, adb still silent.
+    ASSERT_NO_FATAL_FAILURE(CloseWithFourWorkersWaitingForAdb());
+    WorkerRuntime& workers = harness_.Workers();
+    EXPECT_TRUE(workers.StopAndJoin(std::chrono::seconds(60)));
+    EXPECT_EQ(workers.Workers().finished, 4);
+    EXPECT_EQ(WorkerAdbCalls(), 4u);  // nothing ran adb again
+    EXPECT_EQ(harness_.Launcher().Running(), 0);
 }
 
 }  // namespace

@@ -119,7 +119,6 @@ TEST(HelpWindow, CaptionSizeTextsAndPositions) {
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->frameShape(), QFrame::HLine);
     EXPECT_EQ(window.findChildren<QAbstractButton*>().size(), 2);
-    test::MainWindowHarness::SaveWindowPicture(help, "help_dialog");
 }
 
 TEST(HelpWindow, BothButtonsAreSkinnedWithTheirIcons) {

@@ -133,12 +133,12 @@ TEST_F(InstallWorkerTest, LaunchedWorkersRunSideBySideAndAllFinish) {
     view_->TypeApkPath(MakeFile("x.apk").string());
     adb_.Prints("Success\n");
     adb_.Hold();
-    const InstallWorkerCounts before = InstallWorkers();
+    WorkerRuntime workers;
 
-    LaunchApkInstallWorker(view_, runner_);
-    LaunchCompanionInstallWorker(view_, runner_, adb_.dir());
+    LaunchApkInstallWorker(workers, view_, runner_);
+    LaunchCompanionInstallWorker(workers, view_, runner_, adb_.dir());
     // Counted from the moment of the launch, before the thread has run.
-    EXPECT_EQ(InstallWorkers().running, before.running + 2);
+    EXPECT_EQ(workers.Workers().running, 2);
 
     // Both adb runs are under way at once: neither waits for the other.
     const auto deadline = std::chrono::steady_clock::now() + 60s;
@@ -146,16 +146,39 @@ TEST_F(InstallWorkerTest, LaunchedWorkersRunSideBySideAndAllFinish) {
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_EQ(adb_.Calls().size(), 2u);
-    EXPECT_EQ(InstallWorkers().running, before.running + 2);
+    EXPECT_EQ(workers.Workers().running, 2);
 
     adb_.Release();
-    while (InstallWorkers().finished < before.finished + 2 &&
-           std::chrono::steady_clock::now() < deadline) {
+    EXPECT_TRUE(workers.WaitIdle(60s));
+    EXPECT_EQ(workers.Workers().finished, 2);
+    EXPECT_EQ(StatusWrites(), (std::vector<std::string>{kSuccess, kSuccess}));
+}
+
+TEST_F(InstallWorkerTest, StopEndsARunningInstallAndLeavesTheLineAsItWas) {
+    view_->TypeApkPath(MakeFile("x.apk").string());
+    view_->ShowInstallStatus(kApkInstallStartText);
+    adb_.Prints("Success\n");
+    adb_.Hold();  // adb never answers until the stop kills it
+    WorkerRuntime workers;
+    LaunchApkInstallWorker(workers, view_, runner_);
+    LaunchCompanionInstallWorker(workers, view_, runner_, adb_.dir());
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (adb_.Calls().size() < 2 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
     }
-    EXPECT_EQ(InstallWorkers().running, before.running);
-    EXPECT_EQ(InstallWorkers().finished, before.finished + 2);
-    EXPECT_EQ(StatusWrites(), (std::vector<std::string>{kSuccess, kSuccess}));
+    ASSERT_EQ(adb_.Calls().size(), 2u);
+
+    EXPECT_TRUE(workers.StopAndJoin(60s));
+    EXPECT_EQ(workers.Workers().finished, 2);
+    EXPECT_EQ(StatusWrites(), std::vector<std::string>{kApkInstallStartText});
+
+    // A worker asked to stop before it begins reads nothing and runs no adb.
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(ApkInstallWorker(view_, runner_, stop.get_token()), InstallEnd::Stopped);
+    EXPECT_EQ(CompanionInstallWorker(view_, runner_, adb_.dir(), stop.get_token()),
+              InstallEnd::Stopped);
+    EXPECT_EQ(adb_.Calls().size(), 2u);
 }
 
 TEST(ChooseApkFilePath, OnlyAConfirmedExistingFileIsTaken) {

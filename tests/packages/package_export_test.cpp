@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <stop_token>
+#include <thread>
+
 #include "packages/package_test_support.h"
 #include "platform/paths.h"
 
@@ -13,6 +19,41 @@ namespace {
 
 namespace fs = std::filesystem;
 using Calls = std::vector<std::vector<std::string>>;
+constexpr std::chrono::seconds kBound{60};
+
+// Whether pred came true within the bound.
+bool Eventually(const std::function<bool()>& pred) {
+    const auto deadline = std::chrono::steady_clock::now() + kBound;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// A thread the test waits for at most kBound: one still running then is
+// stopped (its waits end, its adb child is killed) and joined, so a fault
+// fails the test instead of hanging it.
+class BoundedThread {
+public:
+    explicit BoundedThread(std::function<void(std::stop_token)> work)
+        : thread_([this, work = std::move(work)](std::stop_token stop) {
+              work(stop);
+              done_ = true;
+          }) {}
+    void RequestStop() { thread_.request_stop(); }
+    // True when the work returned within the bound.
+    bool Join() {
+        const bool inTime = Eventually([&] { return done_.load(); });
+        thread_.request_stop();
+        thread_.join();
+        return inTime;
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::jthread thread_;
+};
 
 class PackageExportTest : public ::testing::Test {
 protected:
@@ -26,7 +67,7 @@ protected:
         rows_->mark = 0;
     }
     void TearDown() override {
-        EXPECT_TRUE(test::WaitForPackageWorkers());
+        EXPECT_TRUE(workers_.WaitIdle(std::chrono::seconds(60)));
         platform::SetCurrentDirectory(savedDir_);
     }
 
@@ -34,7 +75,9 @@ protected:
         for (int r = 0; r < rows_->Count(); ++r) rows_->SetChecked(r, true);
     }
     ExportEnd Export() { return ExportWorker(view_, runner_, shell_, folder_); }
-    BackupStart Backup() { return BackupSelected(*rows_, view_, dialogs_, runner_, shell_); }
+    BackupStart Backup() {
+        return BackupSelected(*rows_, view_, dialogs_, runner_, shell_, workers_, state_);
+    }
     std::vector<std::string> Pull(const std::string& name) const {
         return {"pull", "/data/app/" + name, folder_};
     }
@@ -53,6 +96,9 @@ protected:
     std::shared_ptr<test::FakeRows> rows_ = std::make_shared<test::FakeRows>();
     std::shared_ptr<test::RecordingPackagesView> view_ =
         std::make_shared<test::RecordingPackagesView>(rows_);
+    PackagesState state_;
+    // Last: its workers use everything above.
+    WorkerRuntime workers_;
 };
 
 TEST(ExportCommandTest, FlatNamesGoIntoTheFolderAndFolderNamesGetThePackageName) {
@@ -94,12 +140,14 @@ TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
     // The first pull checks the last row and unchecks nothing else.
     adb_.Hook("[ \"$2\" = /data/app/com.a-1.apk ] && touch \"" + adb_.dir().string() + "/seen\"");
     adb_.Hold();
-    std::thread worker([&] { EXPECT_EQ(Export(), ExportEnd::Finished); });
-    while (!fs::exists(adb_.dir() / "seen"))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    view_->OnWindow([&] { rows_->SetChecked(2, true); });
+    BoundedThread worker([&](std::stop_token stop) {
+        EXPECT_EQ(ExportWorker(view_, runner_, shell_, folder_, stop), ExportEnd::Finished);
+    });
+    const bool seen = Eventually([&] { return fs::exists(adb_.dir() / "seen"); });
+    if (seen) view_->OnWindow([&] { rows_->SetChecked(2, true); });
     adb_.Release();
-    worker.join();
+    ASSERT_TRUE(worker.Join());
+    ASSERT_TRUE(seen) << "the first pull never ran";
     EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk"), Pull("com.c-1.apk")}));
 }
 
@@ -169,7 +217,7 @@ TEST_F(PackageExportTest, NothingCheckedSaysSoAfterMovingIntoTheFolder) {
                                    {Line::OperationStatus, kExportStartText},
                                    {Line::OperationStatus, kNothingCheckedText}}));
     EXPECT_EQ(fs::canonical(platform::GetCurrentDirectory()), fs::canonical(folder_));
-    EXPECT_EQ(ExportFolder(), folder_);
+    EXPECT_EQ(state_.ExportFolder(), folder_);
     EXPECT_TRUE(adb_.Calls().empty());
 }
 
@@ -182,9 +230,9 @@ TEST_F(PackageExportTest, SecondExportWaitsForTheFirstAndKeepsItsOwnFolder) {
     dialogs_.folderAnswers.push_back(second);
     EXPECT_EQ(Backup(), BackupStart::Started);
     EXPECT_EQ(Backup(), BackupStart::Started);
-    EXPECT_EQ(ExportFolder(), second);
+    EXPECT_EQ(state_.ExportFolder(), second);
     adb_.Release();
-    ASSERT_TRUE(test::WaitForPackageWorkers());
+    ASSERT_TRUE(workers_.WaitIdle(std::chrono::seconds(60)));
 
     Calls expected;
     for (const std::string& f : {folder_, second}) {
@@ -197,6 +245,56 @@ TEST_F(PackageExportTest, SecondExportWaitsForTheFirstAndKeepsItsOwnFolder) {
     EXPECT_EQ(shell_.All()[0].target, folder_);
     EXPECT_EQ(shell_.All()[1].target, second);
     EXPECT_EQ(view_->OperationStatus(), kExportDoneText);
+}
+
+TEST_F(PackageExportTest, StopEndsThePullUnderWayAndTheExportWaitingForItsTurn) {
+    CheckEveryRow();
+    adb_.Hold();  // the first pull never ends by itself
+    dialogs_.folderAnswers.push_back(folder_);
+    dialogs_.folderAnswers.push_back(folder_);
+    EXPECT_EQ(Backup(), BackupStart::Started);
+    EXPECT_EQ(Backup(), BackupStart::Started);  // waits for its turn
+    ASSERT_TRUE(Eventually([&] { return !adb_.Calls().empty(); }));
+    ASSERT_EQ(adb_.Calls().size(), 1u);
+
+    // Both end: the pull is killed, the wait for the turn gives up. Nothing
+    // more is pulled, no folder opens, no status changes.
+    const size_t writes = view_->Writes().size();
+    EXPECT_TRUE(workers_.StopAndJoin(std::chrono::seconds(60)));
+    EXPECT_EQ(workers_.Workers().finished, 2);
+    EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk")}));
+    EXPECT_EQ(FoldersOpened(), 0u);
+    EXPECT_EQ(view_->Writes().size(), writes);
+
+    // An export whose stop came before it began pulls nothing.
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(ExportWorker(view_, runner_, shell_, folder_, stop.get_token()), ExportEnd::Stopped);
+    EXPECT_EQ(adb_.Calls().size(), 1u);
+}
+
+TEST(ExportTurnsTest, TurnsGoInTicketOrderAndAGivenBackTicketHoldsNobodyUp) {
+    ExportTurns turns;
+    const uint64_t first = turns.Take(), second = turns.Take(), third = turns.Take();
+    const ExportTurns::Wait now = turns.WaitFor(first, {});
+    EXPECT_TRUE(now.served);
+    EXPECT_FALSE(now.waited);
+    // The second never ran (its thread failed, say) and gives its ticket back
+    // before its turn: the third is served right after the first.
+    turns.Done(second);
+    BoundedThread thirdWaits(
+        [&](std::stop_token stop) { EXPECT_TRUE(turns.WaitFor(third, stop).served); });
+    turns.Done(first);
+    EXPECT_TRUE(thirdWaits.Join());
+
+    // A wait that a stop ends is not served: the fourth export never ends.
+    turns.Done(third);
+    const uint64_t fourth = turns.Take(), fifth = turns.Take();
+    EXPECT_TRUE(turns.WaitFor(fourth, {}).served);
+    BoundedThread fifthWaits(
+        [&](std::stop_token stop) { EXPECT_FALSE(turns.WaitFor(fifth, stop).served); });
+    fifthWaits.RequestStop();
+    EXPECT_TRUE(fifthWaits.Join());
 }
 
 TEST(RemoveSelectedTest, OneBoxPerCheckedRowNamingTheMarkedRowAndNothingRemoved) {

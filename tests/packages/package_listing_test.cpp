@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "packages/package_test_support.h"
 
 namespace nimbo {
@@ -14,8 +17,8 @@ using test::FakeRows;
 class PackageListingTest : public ::testing::Test {
 protected:
     ListingEnd Refresh() {
-        const uint64_t listing = BeginPackageListing(*rows_);
-        return PackageListWorker(view_, runner_, listing);
+        const uint64_t listing = BeginPackageListing(state_, *rows_);
+        return PackageListWorker(view_, runner_, state_, listing);
     }
 
     test::AdbScript adb_;
@@ -23,6 +26,7 @@ protected:
     std::unique_ptr<platform::ProcessLauncher> launcher_ =
         platform::MakeSystemProcessLauncher(adb_.dir());
     CommandRunner runner_{*launcher_, clock_, [](const std::string&) {}};
+    PackagesState state_;
     std::shared_ptr<FakeRows> rows_ = std::make_shared<FakeRows>();
     std::shared_ptr<test::RecordingPackagesView> view_ =
         std::make_shared<test::RecordingPackagesView>(rows_);
@@ -62,7 +66,8 @@ TEST_F(PackageListingTest, AdbThatCannotStartLeavesTheWaitingText) {
     test::NoProgramLauncher none;
     const CommandRunner noAdb(none, clock_, [](const std::string&) {});
     view_->ShowOperationStatus(kListingStartText);
-    EXPECT_EQ(PackageListWorker(view_, noAdb, BeginPackageListing(*rows_)), ListingEnd::NotStarted);
+    EXPECT_EQ(PackageListWorker(view_, noAdb, state_, BeginPackageListing(state_, *rows_)),
+              ListingEnd::NotStarted);
     EXPECT_EQ(rows_->Count(), 0);
     EXPECT_EQ(view_->OperationStatus(), kListingStartText);
 }
@@ -84,12 +89,14 @@ TEST_F(PackageListingTest, LongListingArrivesWhole) {
 TEST_F(PackageListingTest, NewerRefreshSupersedesOneStillRunning) {
     adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
     adb_.Hold();
-    const uint64_t first = BeginPackageListing(*rows_);
-    LaunchPackageListWorker(view_, runner_, first);
-    const uint64_t second = BeginPackageListing(*rows_);
-    LaunchPackageListWorker(view_, runner_, second);
+    WorkerRuntime workers;
+    const uint64_t first = BeginPackageListing(state_, *rows_);
+    LaunchPackageListWorker(workers, state_, view_, runner_, first);
+    const uint64_t second = BeginPackageListing(state_, *rows_);
+    LaunchPackageListWorker(workers, state_, view_, runner_, second);
     adb_.Release();
-    ASSERT_TRUE(test::WaitForPackageWorkers());
+    ASSERT_TRUE(workers.WaitIdle(std::chrono::seconds(60)));
+    EXPECT_EQ(workers.Workers().finished, 2);
     // One listing's rows, not two.
     EXPECT_EQ(rows_->Names(), std::vector<std::string>{"com.a-1.apk"});
     int doneWrites = 0;
@@ -99,10 +106,36 @@ TEST_F(PackageListingTest, NewerRefreshSupersedesOneStillRunning) {
 
 TEST_F(PackageListingTest, ClosedWindowGetsNoRows) {
     adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
-    const uint64_t listing = BeginPackageListing(*rows_);
+    const uint64_t listing = BeginPackageListing(state_, *rows_);
     view_->CloseWindow();
-    EXPECT_EQ(PackageListWorker(view_, runner_, listing), ListingEnd::Superseded);
+    EXPECT_EQ(PackageListWorker(view_, runner_, state_, listing), ListingEnd::Superseded);
     EXPECT_EQ(rows_->Count(), 0);
+}
+
+TEST_F(PackageListingTest, StoppedListingLeavesTheListAndTheWaitingTextAlone) {
+    // The stop cuts adb off: what it printed is no listing, so neither rows
+    // nor the done text may follow.
+    adb_.Prints("package:/data/app/com.a-1.apk=com.a\n");
+    adb_.Hold();
+    view_->ShowOperationStatus(kListingStartText);
+    WorkerRuntime workers;
+    LaunchPackageListWorker(workers, state_, view_, runner_, BeginPackageListing(state_, *rows_));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (adb_.Calls().empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_EQ(adb_.Calls().size(), 1u);
+    EXPECT_TRUE(workers.StopAndJoin(std::chrono::seconds(60)));
+    EXPECT_EQ(rows_->Count(), 0);
+    EXPECT_EQ(view_->OperationStatus(), kListingStartText);
+
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(PackageListWorker(view_, runner_, state_, BeginPackageListing(state_, *rows_),
+                                stop.get_token()),
+              ListingEnd::Stopped);
+    EXPECT_EQ(adb_.Calls().size(), 1u);
+    EXPECT_EQ(view_->Writes().size(), 1u);
 }
 
 TEST(PackageRowsTest, AddPackageRowTakesOnlyAppFolderLinesAndPutsThemOnTop) {

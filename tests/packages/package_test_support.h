@@ -4,20 +4,17 @@
 // shares.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "adbtool/command_runner.h"
 #include "packages/package_rows.h"
-#include "packages/package_worker_threads.h"
 #include "packages/packages_view.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
@@ -79,15 +76,5 @@ public:
 private:
     std::shared_ptr<FakeRows> rows_;
 };
-
-// Waits (without assuming any speed) until no package worker runs.
-inline bool WaitForPackageWorkers(std::chrono::seconds limit = std::chrono::seconds(60)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (PackageWorkers().running > 0) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 }  // namespace nimbo::test

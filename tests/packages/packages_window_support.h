@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "packages/package_listing.h"
-#include "packages/package_worker_threads.h"
 #include "platform/paths.h"
 #include "support/phone_fixture.h"
 #include "support/phonesim_apk.h"
@@ -73,7 +72,9 @@ protected:
             [&] { return window_->Text(ids::kOperationStatus) == kListingDoneText; }));
     }
 
-    ui::qt::QtListView& List() { return MainWindowHarness::QtList(window_->Window().PackageList()); }
+    ui::qt::QtListView& List() {
+        return MainWindowHarness::QtList(window_->Window().PackageList());
+    }
 
     std::vector<std::string> Rows() {
         std::vector<std::string> names;

@@ -1,18 +1,15 @@
-// The icons and the banner: sizes, real pixels in the canvas's format, colours that match each
-// picture (so an id mapped to the wrong source shows up), and a contact sheet written for
-// people to look at.
+// The icons and the banner: sizes, real pixels in the canvas's format, and colours that match
+// each picture (so an id mapped to the wrong source shows up). A contact sheet for people to
+// look at is written by nimbo-pictures.
 #include "icons/icons.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <vector>
 
-#include "imaging/bitmap.h"
 #include "imaging/canvas.h"
 
 namespace {
@@ -177,73 +174,6 @@ TEST(Icons, BannerIsAnOpaqueBlueBandWithTheOrangeNameAndIsStable) {
     }
     EXPECT_GT(orangeLeft, 500) << "the product name in large orange letters";
     EXPECT_GT(whiteRight, 300) << "the makers' names and emblems";
-}
-
-// Draws `picture` (premultiplied) over the opaque `sheet` at (left, top), each pixel
-// `scale` times, the way a window composes it.
-void Compose(Canvas& sheet, const Canvas& picture, int left, int top, int scale = 1) {
-    for (int y = 0; y < picture.Height() * scale; ++y) {
-        for (int x = 0; x < picture.Width() * scale; ++x) {
-            const Argb s = Channels(picture.RawPixel(x / scale, y / scale));
-            const Argb d = Channels(sheet.RawPixel(left + x, top + y));
-            auto over = [&](int src, int dst) {
-                return static_cast<std::uint8_t>(src + (dst * (255 - s.a) + 127) / 255);
-            };
-            sheet.SetPixel(left + x, top + y, {over(s.r, d.r), over(s.g, d.g), over(s.b, d.b)});
-        }
-    }
-}
-
-// Opaque pixels only: the alpha is dropped.
-bool SavePng(const Canvas& picture, const std::filesystem::path& path) {
-    using namespace nimbo::imaging;
-    auto bitmap = Bitmap::Create(picture.Width(), picture.Height(), PixelFormat::Rgb24);
-    if (!bitmap) {
-        return false;
-    }
-    for (int y = 0; y < picture.Height(); ++y) {
-        std::uint8_t* bgr = bitmap->Row(y);
-        for (int x = 0; x < picture.Width(); ++x) {
-            const Argb c = Channels(picture.RawPixel(x, y));
-            *bgr++ = static_cast<std::uint8_t>(c.b);
-            *bgr++ = static_cast<std::uint8_t>(c.g);
-            *bgr++ = static_cast<std::uint8_t>(c.r);
-        }
-    }
-    return static_cast<bool>(SaveImageToFile(*bitmap, path.string(), EncoderId::Png, {}));
-}
-
-// Not a check: a picture of every icon (in id order, row by row: as drawn on white and on dark,
-// and four times magnified on white) and of the banner, for reviewing the artwork.
-TEST(Icons, WritesAContactSheet) {
-    const char* binaryDir = std::getenv("NIMBO_BINARY_DIR");
-    const auto dir = std::filesystem::path(binaryDir ? binaryDir : ".") / "pictures";
-    std::filesystem::create_directories(dir);
-
-    constexpr int kCell = 176;
-    constexpr int kColumns = 5;
-    const int count = static_cast<int>(ExpectedSizes().size());
-    const int rows = (count + kColumns - 1) / kColumns;
-    const int bannerTop = rows * kCell + 12;
-    Canvas sheet(std::max(kColumns * kCell, 678 + 24), bannerTop + 84 + 12,
-                 Canvas::ToPixel({0xec, 0xe9, 0xd8}));
-    int index = 0;
-    for (const auto& [id, size] : ExpectedSizes()) {
-        const int left = (index % kColumns) * kCell + 8;
-        const int top = (index / kColumns) * kCell + 6;
-        const Canvas icon = LoadIcon(id);
-        sheet.FillRect({left, top + 18, left + 36, top + 86}, {255, 255, 255});
-        sheet.FillRect({left, top + 86, left + 36, top + 154}, {0x40, 0x40, 0x40});
-        Compose(sheet, icon, left + 2, top + 20);
-        Compose(sheet, icon, left + 2, top + 88);
-        sheet.FillRect({left + 36, top + 18, left + 40 + 4 * 32, top + 154}, {255, 255, 255});
-        Compose(sheet, icon, left + 38, top + 20, 4);
-        ++index;
-    }
-    Compose(sheet, LoadBannerBitmap(), 12, bannerTop);
-
-    EXPECT_TRUE(SavePng(sheet, dir / "icons_contact_sheet.png"));
-    EXPECT_TRUE(SavePng(LoadBannerBitmap(), dir / "banner_129.png"));
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <QThread>
 #include <cstdlib>
 #include <mutex>
+#include <stdexcept>
 
 #include "support/phonesim_process.h"
+#include "support/scripted_server.h"
 #include "templates/control_ids.h"
 #include "ui/qt/dialog.h"
 
@@ -47,10 +49,11 @@ private:
 
 }  // namespace
 
-MainWindowHarness::MainWindowHarness() {
-    // The window's start-up runs adb kill-server and wait-for-device: give it
-    // a private server so a developer's own adb server is never touched.
-    if (!std::getenv("ANDROID_ADB_SERVER_PORT")) {
+MainWindowHarness::MainWindowHarness(Adb adb) : realAdb_(adb == Adb::Real) {
+    // The window's start-up runs adb kill-server and wait-for-device: with the
+    // real adb, give it a private server so a developer's own adb server is
+    // never touched.
+    if (realAdb_ && !std::getenv("ANDROID_ADB_SERVER_PORT")) {
         setenv("ANDROID_ADB_SERVER_PORT", std::to_string(FreeLoopbackPort()).c_str(), 1);
         setenv("ADB_EMU", "0", 1);
         ownsServer_ = true;
@@ -61,14 +64,24 @@ MainWindowHarness::MainWindowHarness() {
     context_.paths.driverI386Dir = context_.paths.driverDir / "i386";
     context_.paths.documentsDir = root / "home" / "Documents";
     std::filesystem::create_directories(root / "home" / "Documents");
-    launcher_ = std::make_unique<TrackingLauncher>(
-        platform::MakeSystemProcessLauncher(context_.paths.systemDir));
+    if (realAdb_) {
+        launcher_ = std::make_unique<TrackingLauncher>(
+            platform::MakeSystemProcessLauncher(context_.paths.systemDir));
+    } else {
+        // Nothing is started, not even the adb that start-up writes into the
+        // system folder; the device list finds no server until a test names one.
+        auto recording = std::make_unique<RecordingLauncher>();
+        recording_ = recording.get();
+        launcher_ = std::move(recording);
+        UseAdbServerAt(ScriptedServer::UnusedPort());
+    }
     runner_ = std::make_unique<CommandRunner>(*launcher_, clock_);
     context_.launcher = launcher_.get();
     context_.shell = &shell_;
     context_.dialogs = &dialogs_;
     context_.clock = &clock_;
     context_.runner = runner_.get();
+    context_.workers = &session_.workers;
     // Tests read the device list when they choose to; the start-up retries
     // have a test of their own.
     context_.startupDeviceRetries = 0;
@@ -77,7 +90,10 @@ MainWindowHarness::MainWindowHarness() {
 MainWindowHarness::~MainWindowHarness() {
     dialog_.reset();
     QApplication::processEvents();
-    static_cast<TrackingLauncher&>(*launcher_).StopAll();
+    // As the program ends: the window first, then its workers, whose adb
+    // children the stop kills.
+    session_.workers.StopAndJoin(std::chrono::seconds(60));
+    if (realAdb_) static_cast<TrackingLauncher&>(*launcher_).StopAll();
     if (ownsServer_) {
         // A server that wait-for-device was still starting may come up a moment
         // after the first kill (slowly, on a busy machine): repeat until the port has
@@ -101,10 +117,23 @@ MainWindowHarness::~MainWindowHarness() {
 }
 
 MainDialog& MainWindowHarness::Open() {
-    dialog_ = std::make_unique<MainDialog>(context_);
+    dialog_ = std::make_unique<MainDialog>(context_, session_);
     dialog_->Create();
     QApplication::processEvents();
     return *dialog_;
+}
+
+RecordingLauncher& MainWindowHarness::Launcher() {
+    if (!recording_) throw std::logic_error("the harness runs the real adb");
+    return *recording_;
+}
+
+void MainWindowHarness::UseAdbServerAt(uint16_t port) {
+    context_.adbEndpoint = [port] {
+        AdbEndpoint endpoint;
+        endpoint.port = port;
+        return endpoint;
+    };
 }
 
 void MainWindowHarness::CloseWindow() {
@@ -120,11 +149,6 @@ void MainWindowHarness::Click(int id) {
     if (auto* b = qobject_cast<QAbstractButton*>(ui::qt::WidgetOf(*dialog_, id))) b->click();
 }
 
-std::filesystem::path MainWindowHarness::SaveWindowPicture(const ui::Dialog& w,
-                                                           const std::string& name) {
-    return SaveWindowPicture(ui::qt::WindowOf(w), name);
-}
-
 bool MainWindowHarness::WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
     QElapsedTimer t;
     t.start();
@@ -134,14 +158,6 @@ bool MainWindowHarness::WaitUntil(const std::function<bool()>& pred, int timeout
         QThread::msleep(5);
     }
     return true;
-}
-
-std::filesystem::path MainWindowHarness::SaveWindowPicture(QWidget& w, const std::string& name) {
-    const auto dir = BinaryDir() / "pictures";
-    std::filesystem::create_directories(dir);
-    const auto file = dir / (name + ".png");
-    w.grab().save(QString::fromStdString(file.string()));
-    return file;
 }
 
 }  // namespace nimbo::test

@@ -2,13 +2,12 @@
 // A test fixture with the main window and a private adb server with simulated
 // phones. The window comes first: its start-up stops whatever adb server the
 // environment names, so the phones' server must come after it. Teardown waits
-// for every worker, since none may still use the window's runner when it goes.
+// for the window's workers to end by themselves before the phones go, so a
+// worker cut off by the phones' end cannot hide a test's fault.
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "install/install_workers.h"
-#include "packages/package_worker_threads.h"
 #include "support/phone_fixture.h"
 #include "support_gui/main_window_harness.h"
 
@@ -17,7 +16,7 @@ namespace nimbo::test {
 class WindowWithPhonesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = std::make_unique<MainWindowHarness>();
+        window_ = std::make_unique<MainWindowHarness>(MainWindowHarness::Adb::Real);
         window_->Open();
     }
     void TearDown() override {
@@ -26,10 +25,10 @@ protected:
         window_.reset();
     }
 
-    // Until no install or package worker runs.
-    static bool WaitForWorkers() {
+    // Until none of the window's install, listing or export workers runs.
+    bool WaitForWorkers() {
         return MainWindowHarness::WaitUntil(
-            [] { return InstallWorkers().running == 0 && PackageWorkers().running == 0; });
+            [&] { return window_->Workers().Workers().running == 0; });
     }
 
     std::unique_ptr<MainWindowHarness> window_;

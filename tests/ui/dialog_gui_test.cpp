@@ -10,11 +10,14 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 
 #include "support_gui/main_window_harness.h"
 #include "ui/dialog.h"
 #include "ui/qt/dialog.h"
+#include "ui/ui_thread.h"
 
 namespace nimbo::ui {
 namespace {
@@ -161,30 +164,75 @@ TEST(DialogKit, TheLinkCarriesWorkerCallsOverAndGoesQuietWithTheWindow) {
     std::shared_ptr<DialogLink> link = w->Link();
     std::atomic<bool> done{false};
     std::string read;
+    bool ran = false;
+    bool workerIsWindowThread = true;
     std::thread worker([&] {
+        workerIsWindowThread = OnUiThread();
         link->SetDlgItemText(10, "来自线程");
         read = link->GetDlgItemText(10);
+        ran = link->RunOnUiThread([] {});
         done = true;
     });
     EXPECT_TRUE(test::MainWindowHarness::WaitUntil([&] { return done.load(); }));
     worker.join();
     EXPECT_EQ(read, "来自线程");
     EXPECT_EQ(w->ItemTextNow(10), "来自线程");
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(workerIsWindowThread);
+    // On the window thread itself the call runs at once.
+    EXPECT_TRUE(OnUiThread());
+    EXPECT_TRUE(link->RunOnUiThread([&] { w->SetItemTextNow(10, "直接"); }));
+    EXPECT_EQ(w->ItemTextNow(10), "直接");
+}
 
-    // A worker that waits for the window when it goes is let go; later calls
-    // do nothing.
-    std::atomic<bool> released{false};
+// The window goes while a worker waits for the window thread (which is busy
+// and runs no events meanwhile, as when the program is ending): the worker is
+// let go with "gone", and its call never runs, not even when the queued call
+// comes up later.
+TEST(DialogKit, AHopCutWhileAWorkerWaitsIsLetGoAndNeverRuns) {
+    auto w = std::make_unique<SmallWindow>();
+    w->Create();
+    std::shared_ptr<DialogLink> link = w->Link();
+    std::atomic<bool> ran{false};
+    std::atomic<int> answer{-1};
+    std::thread worker([&] { answer = link->RunOnUiThread([&] { ran = true; }) ? 1 : 0; });
+    const auto guard = std::chrono::steady_clock::now() + 60s;
+    while (link->Waiting() == 0 && std::chrono::steady_clock::now() < guard) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(link->Waiting(), 1);
+
+    w.reset();
+    worker.join();
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(link->Waiting(), 0);
+    QApplication::processEvents();  // the queued call finds its job released
+    EXPECT_FALSE(ran);
+}
+
+TEST(DialogKit, AHopFromAWorkerAfterTheWindowClosedIsRefusedAtOnce) {
+    auto w = std::make_unique<SmallWindow>();
+    w->Create();
+    std::shared_ptr<DialogLink> link = w->Link();
+    w.reset();
+    EXPECT_FALSE(link->Alive());
+
+    // No event loop runs here: a refused call must not wait for one.
+    bool ran = false;
+    bool answered = true;
+    std::string read = "not read";
     std::thread late([&] {
-        link->RunOnUiThread([] {});
+        answered = link->RunOnUiThread([&] { ran = true; });
         read = link->GetDlgItemText(10);
         link->SetDlgItemText(10, "ignored");
-        released = true;
     });
-    w.reset();
     late.join();
-    EXPECT_TRUE(released);
+    EXPECT_FALSE(answered);
+    EXPECT_FALSE(ran);
     EXPECT_EQ(read, "");
-    EXPECT_FALSE(link->Alive());
+    // The window thread itself is refused the same way.
+    EXPECT_FALSE(link->RunOnUiThread([&] { ran = true; }));
+    EXPECT_FALSE(ran);
 }
 
 }  // namespace

@@ -37,8 +37,12 @@ void Usage() {
                  "  --framebuffer MODE  legacy, v1, v2, split, short, refuse\n"
                  "  --size WxH          screen size (default 320x480)\n"
                  "  --install TEXT      line every install prints (natural: real outcome)\n"
+                 "  --install-delay MS  hold the answer to pm install for MS milliseconds\n"
+                 "  --list-delay MS     hold the answer to pm list packages\n"
+                 "  --pull-delay MS     hold each file a pull asks for\n"
                  "The control file holds key=value lines: install, framebuffer, size,\n"
-                 "line_endings (lf|crlf), layout, modern (on|off).\n");
+                 "line_endings (lf|crlf), layout, modern (on|off), install_delay_ms,\n"
+                 "list_delay_ms, pull_delay_ms.\n");
 }
 
 int Listen(int port) {
@@ -99,6 +103,12 @@ int main(int argc, char** argv) {
             err = ApplySetting(settings, "size", value("--size"));
         } else if (a == "--install") {
             err = ApplySetting(settings, "install", value("--install"));
+        } else if (a == "--install-delay") {
+            err = ApplySetting(settings, "install_delay_ms", value("--install-delay"));
+        } else if (a == "--list-delay") {
+            err = ApplySetting(settings, "list_delay_ms", value("--list-delay"));
+        } else if (a == "--pull-delay") {
+            err = ApplySetting(settings, "pull_delay_ms", value("--pull-delay"));
         } else if (a == "--help" || a == "-h") {
             Usage();
             return 0;

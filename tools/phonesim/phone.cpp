@@ -49,7 +49,7 @@ void Phone::Serve(const std::string& service, Stream& stream) {
     } else if (StartsWith(service, "exec:")) {
         ServeShell(service.substr(5), stream, true, settings);
     } else if (service == "sync:") {
-        ServeSync(stream, fs_);
+        ServeSync(stream, fs_, control_);
     } else if (service == "framebuffer:") {
         ServeFramebuffer(stream, settings);
     } else {
@@ -61,7 +61,7 @@ void Phone::Serve(const std::string& service, Stream& stream) {
 void Phone::ServeShell(const std::string& command, Stream& stream, bool raw,
                        const PhoneSettings& settings) {
     stream.Accept();
-    ShellContext context{fs_, packages_, settings, &stream};
+    ShellContext context{fs_, packages_, settings, control_, &stream};
     std::string out = RunShellCommand(command, context);
     // A terminal on the phone's side turns LF into CR LF; exec has none.
     if (settings.crlf && !raw) out = WithCrLf(out);

@@ -45,6 +45,18 @@ bool ParseSize(const std::string& v, int* w, int* h) {
     return true;
 }
 
+// An hour: longer is a typing error, not a slow phone.
+constexpr long kMaxDelayMs = 60L * 60 * 1000;
+
+bool ParseDelay(const std::string& v, int* ms) {
+    if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (v.size() > 9) return false;
+    const long value = std::strtol(v.c_str(), nullptr, 10);
+    if (value > kMaxDelayMs) return false;
+    *ms = static_cast<int>(value);
+    return true;
+}
+
 }  // namespace
 
 std::optional<FramebufferMode> FramebufferModeFromName(const std::string& name) {
@@ -96,6 +108,15 @@ std::string ApplySetting(PhoneSettings& s, const std::string& key, const std::st
     }
     if (key == "modern") {
         if (!ParseBool(value, &s.modern)) return "modern must be on or off";
+        return {};
+    }
+    for (auto [name, field] :
+         {std::pair{"install_delay_ms", &s.installDelayMs},
+          std::pair{"list_delay_ms", &s.listDelayMs}, std::pair{"pull_delay_ms", &s.pullDelayMs}}) {
+        if (key != name) continue;
+        if (!ParseDelay(value, field)) {
+            return key + " must be a number of milliseconds, 0.." + std::to_string(kMaxDelayMs);
+        }
         return {};
     }
     return "unknown setting '" + key + "'";

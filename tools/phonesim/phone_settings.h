@@ -31,6 +31,12 @@ struct PhoneSettings {
     PackageLayout layout = PackageLayout::Legacy;
     // Advertises the "cmd" feature, so that adb streams its installs.
     bool modern = false;
+    // How long the phone holds its answer, in milliseconds: to pm install (plain
+    // or streamed), to pm list packages, and to each file a pull asks for. Only
+    // the stream that asked waits; a host that closes it ends the wait.
+    int installDelayMs = 0;
+    int listDelayMs = 0;
+    int pullDelayMs = 0;
 };
 
 // Applies one "key=value" setting; returns an error text when it is not understood.

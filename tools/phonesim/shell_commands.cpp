@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "held_answer.h"
 #include "shell_words.h"
 #include "stream.h"
 
@@ -25,6 +26,9 @@ std::string ListPackages(const Args& args, ShellContext& ctx) {
     for (const auto& a : args) {
         if (!a.empty() && a[0] != '-') filter = a;
     }
+    if (!HoldAnswer(ctx.stream, ctx.control, &PhoneSettings::listDelayMs, "pm list packages")) {
+        return {};
+    }
     std::string out;
     for (const auto& app : ctx.packages.List()) {
         if (!filter.empty() && app.package.find(filter) == std::string::npos) continue;
@@ -37,12 +41,12 @@ std::string ListPackages(const Args& args, ShellContext& ctx) {
 
 // Reads an APK of size bytes from the stream into a scratch file.
 bool ReceiveApk(ShellContext& ctx, uint64_t size, const fs::path& file) {
-    if (!ctx.input) return false;
+    if (!ctx.stream) return false;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::vector<char> buffer(64 * 1024);
     while (size > 0) {
         size_t want = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));
-        size_t got = ctx.input->Read(buffer.data(), want);
+        size_t got = ctx.stream->Read(buffer.data(), want);
         if (got == 0) return false;
         out.write(buffer.data(), static_cast<std::streamsize>(got));
         size -= got;
@@ -82,6 +86,11 @@ std::string Install(const Args& args, ShellContext& ctx) {
         fs::create_directories(scratchDir, ec);
         fs::path scratch = scratchDir / name;
         bool received = ReceiveApk(ctx, size, scratch);
+        if (received &&
+            !HoldAnswer(ctx.stream, ctx.control, &PhoneSettings::installDelayMs, "pm install")) {
+            fs::remove(scratch, ec);
+            return {};
+        }
         std::string result;
         if (!received) {
             result = "Failure [INSTALL_FAILED_INVALID_APK: the APK stream ended early]";
@@ -95,6 +104,9 @@ std::string Install(const Args& args, ShellContext& ctx) {
         return result + "\n";
     }
     if (path.empty()) return "Error: no package specified\n";
+    if (!HoldAnswer(ctx.stream, ctx.control, &PhoneSettings::installDelayMs, "pm install")) {
+        return {};
+    }
     if (!ctx.settings.forcedInstallOutcome.empty()) {
         return ctx.settings.forcedInstallOutcome + "\n";
     }

@@ -14,8 +14,11 @@ struct ShellContext {
     const DeviceFs& fs;
     PackageStore& packages;
     const PhoneSettings& settings;
-    // Where a streamed install reads the APK from; null when there is none.
-    Stream* input = nullptr;
+    // Read again by held answers, which may be released while they wait.
+    const PhoneControl& control;
+    // The request's stream: a streamed install reads the APK from it, a held
+    // answer waits on it. Null when there is none.
+    Stream* stream = nullptr;
 };
 
 // Runs one command line and returns everything it prints, with LF endings.

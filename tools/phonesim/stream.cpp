@@ -94,6 +94,12 @@ void Stream::Close() {
     connection_.Send({kCmdClse, localId_, remoteId_, {}});
 }
 
+bool Stream::StayOpenFor(std::chrono::milliseconds time) {
+    std::unique_lock lock(mutex_);
+    // Data from the host wakes the wait without ending it.
+    return !changed_.wait_for(lock, time, [&] { return peerClosed_ || localClosed_; });
+}
+
 void Stream::OnData(std::string data) {
     bool sendOkay = false;
     {

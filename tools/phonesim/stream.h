@@ -1,6 +1,7 @@
 #pragma once
 // One adb stream as the phone's services see it: a byte pipe in each
 // direction with the transport's one-write-in-flight acknowledgement.
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -34,6 +35,9 @@ public:
     bool Write(std::string_view data);
     // Sends the close unless the host closed first. Idempotent.
     void Close();
+    // Lets time pass before the service answers. True when it has passed with
+    // the stream still open; false as soon as the host closes the stream.
+    bool StayOpenFor(std::chrono::milliseconds time);
 
     // Called by the connection's reader.
     void OnData(std::string data);

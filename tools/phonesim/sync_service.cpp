@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "held_answer.h"
 #include "log.h"
 #include "stream.h"
 
@@ -79,7 +80,9 @@ bool List(Stream& s, const DeviceFs& fsys, const std::string& path) {
     return s.Write(reply);
 }
 
-bool Receive(Stream& s, const DeviceFs& fsys, const std::string& path) {
+bool Receive(Stream& s, const DeviceFs& fsys, const std::string& path,
+             const PhoneControl& control) {
+    if (!HoldAnswer(&s, control, &PhoneSettings::pullDelayMs, "RECV " + path)) return false;
     auto host = fsys.Map(path);
     int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (fd < 0) return Fail(s, host ? std::strerror(errno) : "Permission denied");
@@ -166,7 +169,7 @@ bool Send(Stream& s, const DeviceFs& fsys, const std::string& spec) {
 
 }  // namespace
 
-void ServeSync(Stream& s, const DeviceFs& fsys) {
+void ServeSync(Stream& s, const DeviceFs& fsys, const PhoneControl& control) {
     s.Accept();
     for (;;) {
         char head[8];
@@ -187,7 +190,7 @@ void ServeSync(Stream& s, const DeviceFs& fsys) {
             goOn = List(s, fsys, path);
         } else if (id == Id("RECV")) {
             // A failed transfer ends the session, as the host expects.
-            goOn = Receive(s, fsys, path);
+            goOn = Receive(s, fsys, path, control);
         } else if (id == Id("SEND")) {
             goOn = Send(s, fsys, path);
         } else {

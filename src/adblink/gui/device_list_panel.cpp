@@ -8,16 +8,26 @@ constexpr int kKindColumn = 1;
 constexpr int kSerialColumn = 2;
 }  // namespace
 
-DeviceListPanel::DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice)
-    : window_(window), list_(list), currentDevice_(currentDevice) {}
+DeviceListPanel::DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice,
+                                 const AppContext& context)
+    : window_(window), list_(list), currentDevice_(currentDevice), context_(context) {}
 
 void DeviceListPanel::Refresh() {
     list_.DeleteAllItems();
-    auto rows = FetchDeviceList(DefaultAdbEndpoint(kDeviceListTimeouts));
+    auto rows = FetchDeviceList(context_.AdbServer(context_.deviceListTimeouts));
     // No server, a refusal or silence: an empty list and no message. The user
     // presses the button again once the server is up.
     if (!rows.ok()) {
-        last_ = rows.error() == DeviceListError::NoServer ? Fetch::NoServer : Fetch::Failed;
+        switch (rows.error()) {
+            case DeviceListError::NoServer:
+                last_ = Fetch::NoServer;
+                break;
+            case DeviceListError::TimedOut:
+                last_ = Fetch::TimedOut;
+                break;
+            default:
+                last_ = Fetch::Failed;
+        }
         return;
     }
     last_ = rows->empty() ? Fetch::Empty : Fetch::Listed;

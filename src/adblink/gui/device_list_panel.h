@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 
+#include "adbtool/app_context.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
 #include "ui/timer.h"
@@ -16,8 +17,14 @@ namespace nimbo {
 
 class DeviceListPanel {
 public:
-    // `list` and `currentDevice` belong to `window`, which outlives the panel.
-    DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice);
+    // How the latest read ended.
+    enum class Fetch { Listed, Empty, NoServer, TimedOut, Failed };
+
+    // `list` and `currentDevice` belong to `window`, which outlives the panel;
+    // so does `context`, whose endpoint and device-list time-outs every read
+    // takes anew.
+    DeviceListPanel(ui::Dialog& window, ui::ListView& list, ui::Control& currentDevice,
+                    const AppContext& context);
 
     // Reads the server's list into the list view, on the window's thread: the
     // list must be current when the handler returns; the short time-outs bound
@@ -31,16 +38,16 @@ public:
     void StartRetries(int retries, std::chrono::milliseconds interval);
     // The click notification: the marked row becomes the current device.
     void OnListClick();
+    Fetch LastFetch() const { return last_; }
 
 private:
-    // How the latest read ended.
-    enum class Fetch { Listed, Empty, NoServer, Failed };
     bool Waiting() const;
     void Retry();
 
     ui::Dialog& window_;
     ui::ListView& list_;
     ui::Control& currentDevice_;
+    const AppContext& context_;
     Fetch last_ = Fetch::Failed;
     std::unique_ptr<ui::Timer> retryTimer_;
     int retriesLeft_ = 0;

@@ -17,20 +17,21 @@ InstallerApp::InstallerApp() {
     context_.clock = clock_.get();
     runner_ = std::make_unique<CommandRunner>(*launcher_, *clock_);
     context_.runner = runner_.get();
+    context_.workers = &session_.workers;
 }
 
 InstallerApp::~InstallerApp() = default;
 
 int InstallerApp::InitInstance() {
     {
-        MainDialog dialog(context_);
+        MainDialog dialog(context_, session_);
         dialog.DoModal();
-    }
+    }  // the window goes first: its link is cut before the workers are stopped
     return ExitInstance();
 }
 
 int InstallerApp::ExitInstance() {
-    return 0;
+    return EndSession(session_, kWorkerStopBound, 0);
 }
 
 }  // namespace nimbo

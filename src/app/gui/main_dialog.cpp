@@ -35,9 +35,10 @@ imaging::Canvas ProgramPicture(int imageId) {
 
 }  // namespace
 
-MainDialog::MainDialog(AppContext& context, ui::Dialog* owner)
+MainDialog::MainDialog(AppContext& context, Session& session, ui::Dialog* owner)
     : ui::Dialog(resources::MainDialogTemplate(), owner),
       context_(context),
+      session_(session),
       install_(std::make_unique<InstallPanel>(*this, context)) {
     SetPictureSource(&ProgramPicture);
     BindControl(ids::kScreenshotButton, screenshotButton_);
@@ -130,9 +131,10 @@ void MainDialog::SetUpLists() {
 bool MainDialog::OnInitDialog() {
     packageList_ = Item<ui::ListView>(ids::kPackageList);
     deviceList_ = Item<ui::ListView>(ids::kDeviceList);
-    packages_ = std::make_unique<PackageListPanel>(*this, *packageList_, context_);
-    devices_ =
-        std::make_unique<DeviceListPanel>(*this, *deviceList_, *GetDlgItem(ids::kCurrentDevice));
+    packages_ =
+        std::make_unique<PackageListPanel>(*this, *packageList_, context_, session_.packages);
+    devices_ = std::make_unique<DeviceListPanel>(*this, *deviceList_,
+                                                 *GetDlgItem(ids::kCurrentDevice), context_);
     // The window icon, large and small alike.
     SetIcon(resources::LoadIcon(ids::kMainIcon));
     // Stop an adb server left from an earlier run before its files are rewritten.

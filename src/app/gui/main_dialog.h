@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "adbtool/app_context.h"
+#include "app/session.h"
 #include "ui/dialog.h"
 #include "ui/image_list.h"
 
@@ -21,7 +22,10 @@ class ScreenshotDialog;
 
 class MainDialog : public ui::Dialog {
 public:
-    explicit MainDialog(AppContext& context, ui::Dialog* owner = nullptr);
+    // `session` outlives the window: its package and capture state go to the
+    // panels and screenshot windows. The workers run on context.workers (the
+    // application points it at session.workers).
+    MainDialog(AppContext& context, Session& session, ui::Dialog* owner = nullptr);
     ~MainDialog() override;
 
     AppContext& Context() { return context_; }
@@ -29,6 +33,8 @@ public:
     std::shared_ptr<ui::DialogItems> Items() const { return Link(); }
     ui::ListView* PackageList() const { return packageList_; }
     ui::ListView* DeviceList() const { return deviceList_; }
+    // The device list's part of the window (how its latest read ended).
+    const DeviceListPanel* DevicePanel() const { return devices_.get(); }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }
     bool EscapeHidWindow() const { return escapeHid_; }
 
@@ -67,6 +73,7 @@ private:
     void SetUpLists();
 
     AppContext& context_;
+    Session& session_;
     ui::ImageList sharedImageList_;
     // The skinned controls, in the order they are attached.
     CGradientButton* screenshotButton_ = nullptr;        // 1023

@@ -13,13 +13,15 @@
 
 namespace nimbo {
 
-ScreenshotDialog::ScreenshotDialog(AppContext& context, std::string deviceSerial, ui::Dialog* owner,
+ScreenshotDialog::ScreenshotDialog(AppContext& context, CaptureState& state,
+                                   std::string deviceSerial, ui::Dialog* owner,
                                    std::function<AdbEndpoint()> endpoint)
     : ui::Dialog(resources::ScreenshotDialogTemplate(), owner),
       context_(context),
+      state_(state),
       deviceSerial_(std::move(deviceSerial)),
       endpoint_(std::move(endpoint)) {
-    if (!endpoint_) endpoint_ = [] { return DefaultAdbEndpoint(kCaptureTimeouts); };
+    if (!endpoint_) endpoint_ = [&context] { return context.AdbServer(kCaptureTimeouts); };
     BindControl(ids::kShotPicture, pictureArea_);
     BindControl(ids::kShotSizeList, sizeList_);
     BindControl(ids::kShotQualityList, qualityList_);
@@ -130,7 +132,7 @@ void ScreenshotDialog::SaveScreenshot() {
     const auto* autoName = Item<ui::CheckBox>(ids::kShotAutoNameCheck);
     request.autoName = autoName && autoName->GetCheck();
 
-    SaveContext save{*context_.dialogs, *context_.clock, context_.paths};
+    SaveContext save{*context_.dialogs, *context_.clock, context_.paths, state_};
     ui::Control* status = GetDlgItem(ids::kShotStatus);
     ::nimbo::SaveScreenshot(request, save, [this, status](const std::string& text) {
         SetItemTextNow(ids::kShotStatus, text);
@@ -140,7 +142,7 @@ void ScreenshotDialog::SaveScreenshot() {
 }
 
 void ScreenshotDialog::OpenSaveFolder() {
-    const std::string folder = LastSaveFolder();
+    const std::string& folder = state_.lastSaveFolder;
     if (folder.empty() || !platform::PathFileExists(folder)) {
         SetItemTextNow(ids::kShotStatus, kStatusNothingSaved);
         return;

@@ -3,7 +3,7 @@
 // and saves them. It is modeless; closing it (caption, Esc, Enter) only hides
 // it, and the window object lives until its owner, the main window, goes.
 //
-//   auto w = std::make_unique<ScreenshotDialog>(context, serial, mainWindow);
+//   auto w = std::make_unique<ScreenshotDialog>(context, state, serial, mainWindow);
 //   w->Create();   // shown; nothing is captured until the user refreshes
 #include <cstdint>
 #include <functional>
@@ -14,6 +14,7 @@
 #include "adblink/adb_host_connection.h"
 #include "adbtool/app_context.h"
 #include "capture/capture_framebuffer.h"
+#include "capture/capture_state.h"
 #include "imaging/bitmap.h"
 #include "ui/dialog.h"
 #include "ui/keys.h"
@@ -31,11 +32,12 @@ inline constexpr char kStatusNothingSaved[] = "尚未保存或我的文档已满
 
 class ScreenshotDialog : public ui::Dialog {
 public:
-    // `endpoint` says where each capture finds the adb host server; by default
-    // the server of this process (ANDROID_ADB_SERVER_PORT or 5037), read anew
-    // at every capture.
-    ScreenshotDialog(AppContext& context, std::string deviceSerial, ui::Dialog* owner = nullptr,
-                     std::function<AdbEndpoint()> endpoint = {});
+    // `state` is shared by every screenshot window and outlives them. `endpoint`
+    // says where each capture finds the adb host server; by default the
+    // context's server (context.adbEndpoint with the capture time-outs), asked
+    // anew at every capture.
+    ScreenshotDialog(AppContext& context, CaptureState& state, std::string deviceSerial,
+                     ui::Dialog* owner = nullptr, std::function<AdbEndpoint()> endpoint = {});
     ~ScreenshotDialog() override;
 
     // Button 1012: one capture, its result in the status line.
@@ -62,6 +64,7 @@ private:
     void ShowCapture(const FramebufferCapture& capture);
 
     AppContext& context_;
+    CaptureState& state_;
     const std::string deviceSerial_;
     std::function<AdbEndpoint()> endpoint_;
     std::vector<uint8_t> pixelBuffer_;

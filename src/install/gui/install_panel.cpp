@@ -39,13 +39,14 @@ void InstallPanel::OnChooseApkFile() {
 void InstallPanel::OnStartApkInstall() {
     auto view = std::make_shared<WindowInstallView>(window_.Link());
     view->ShowInstallStatus(kApkInstallStartText);
-    LaunchApkInstallWorker(std::move(view), *context_.runner);
+    LaunchApkInstallWorker(*context_.workers, std::move(view), *context_.runner);
 }
 
 void InstallPanel::OnStartCompanionInstall() {
     auto view = std::make_shared<WindowInstallView>(window_.Link());
     view->ShowInstallStatus(kCompanionInstallStartText);
-    LaunchCompanionInstallWorker(std::move(view), *context_.runner, context_.paths.systemDir);
+    LaunchCompanionInstallWorker(*context_.workers, std::move(view), *context_.runner,
+                                 context_.paths.systemDir);
 }
 
 }  // namespace nimbo

@@ -66,12 +66,7 @@ public:
         items_->SetDlgItemText(ids::kInstallStatus, text);
     }
     bool OnWindowThread(const std::function<void(PackageRows&)>& fn) override {
-        bool ran = false;
-        items_->RunOnUiThread([&] {
-            ran = true;
-            fn(rows_);
-        });
-        return ran;
+        return items_->RunOnUiThread([&] { fn(rows_); });
     }
 
 private:
@@ -81,8 +76,9 @@ private:
 
 }  // namespace
 
-PackageListPanel::PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context)
-    : window_(window), list_(list), context_(context) {}
+PackageListPanel::PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context,
+                                   PackagesState& state)
+    : window_(window), list_(list), context_(context), state_(state) {}
 
 std::shared_ptr<PackagesView> PackageListPanel::View() const {
     return std::make_shared<WindowPackagesView>(window_.Link(), &list_);
@@ -92,8 +88,8 @@ void PackageListPanel::OnRefresh() {
     auto view = View();
     view->ShowOperationStatus(kListingStartText);
     ListViewRows rows(&list_);
-    const uint64_t listing = BeginPackageListing(rows);
-    LaunchPackageListWorker(std::move(view), *context_.runner, listing);
+    const uint64_t listing = BeginPackageListing(state_, rows);
+    LaunchPackageListWorker(*context_.workers, state_, std::move(view), *context_.runner, listing);
 }
 
 void PackageListPanel::OnCheckAll() {
@@ -113,7 +109,8 @@ void PackageListPanel::OnListClick() {
 
 void PackageListPanel::OnBackup() {
     ListViewRows rows(&list_);
-    BackupSelected(rows, View(), *context_.dialogs, *context_.runner, *context_.shell);
+    BackupSelected(rows, View(), *context_.dialogs, *context_.runner, *context_.shell,
+                   *context_.workers, state_);
 }
 
 void PackageListPanel::OnRemove() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "adbtool/app_context.h"
+#include "packages/packages_state.h"
 #include "packages/packages_view.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
@@ -13,8 +14,10 @@ namespace nimbo {
 
 class PackageListPanel {
 public:
-    // `list` belongs to `window`, which outlives the panel.
-    PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context);
+    // `list` belongs to `window`, which outlives the panel; `state` outlives
+    // the window and every worker the panel starts.
+    PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context,
+                     PackagesState& state);
 
     void OnRefresh();    // 1012
     void OnCheckAll();   // 1016
@@ -30,6 +33,7 @@ private:
     ui::Dialog& window_;
     ui::ListView& list_;
     AppContext& context_;
+    PackagesState& state_;
 };
 
 }  // namespace nimbo

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPushButton>
 
 #include "ui/qt/custom_host.h"
@@ -299,6 +301,23 @@ void QtDialogPeer::SetIcon(const imaging::Canvas& icon) {
 std::unique_ptr<Timer> QtDialogPeer::MakeTimer(std::chrono::milliseconds interval,
                                                std::function<void()> tick) {
     return std::make_unique<QtTimer>(this, interval, std::move(tick));
+}
+
+bool QtDialogPeer::WakeLink() {
+    if (!QCoreApplication::instance()) return false;
+    // Queued by name: Qt makes and frees the call event itself, and what the
+    // window thread then runs comes out of the link's queue, under the link's
+    // lock. A queued functor would be a heap object made on the worker and
+    // read on this thread with only Qt's own lock between them, a hand-over
+    // ThreadSanitizer cannot see. The caller holds the link's lock, so this
+    // window cannot go meanwhile; once it has gone, Qt drops the call.
+    return QMetaObject::invokeMethod(this, "RunLinkCalls", Qt::QueuedConnection);
+}
+
+void QtDialogPeer::RunLinkCalls() {
+    // A copy: a call that closed the window must not take the link with it.
+    const std::shared_ptr<DialogLink> link = dialog_.Link();
+    link->RunWaiting();
 }
 
 void QtDialogPeer::reject() {

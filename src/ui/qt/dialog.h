@@ -31,6 +31,7 @@ public:
     DialogUnits Units() const override { return units_; }
     std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
                                      std::function<void()> tick) override;
+    bool WakeLink() override;
 
     // The widget of a control; null when there is none.
     QWidget* Widget(int id) const;
@@ -45,6 +46,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Queued by WakeLink, run on the window thread.
+    Q_INVOKABLE void RunLinkCalls();
+
     QWidget* CreateControl(const ControlTemplate& c, int index, CustomControl* custom);
     std::unique_ptr<Control> WrapStandard(const ControlTemplate& c, QWidget* w);
     void WatchKeys(QWidget* w);

@@ -93,6 +93,42 @@ TEST(PhoneSettings, ControlTextOverridesTheBaseLineByLine) {
     EXPECT_EQ(s.framebuffer, FramebufferMode::Refuse);
 }
 
+TEST(PhoneSettings, DelaysAreMillisecondsUpToAnHour) {
+    std::string errors;
+    PhoneSettings s = ParseControl(
+        "install_delay_ms=30000\n"
+        "list_delay_ms = 250\r\n"
+        "pull_delay_ms=3600000\n",
+        PhoneSettings(), &errors);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(s.installDelayMs, 30000);
+    EXPECT_EQ(s.listDelayMs, 250);
+    EXPECT_EQ(s.pullDelayMs, 3600000);
+
+    // Each refused value names itself and leaves the delay as it was.
+    errors.clear();
+    PhoneSettings t = ParseControl(
+        "install_delay_ms=-1\n"
+        "install_delay_ms=3600001\n"
+        "list_delay_ms=1.5\n"
+        "list_delay_ms=\n"
+        "pull_delay_ms=30s\n"
+        "pull_delay_ms=99999999999999999999\n",
+        s, &errors);
+    EXPECT_EQ(t.installDelayMs, 30000);
+    EXPECT_EQ(t.listDelayMs, 250);
+    EXPECT_EQ(t.pullDelayMs, 3600000);
+    for (const char* bad : {"install_delay_ms=-1", "install_delay_ms=3600001", "list_delay_ms=1.5",
+                            "list_delay_ms='", "pull_delay_ms=30s", "pull_delay_ms=9999"}) {
+        EXPECT_NE(errors.find(bad), std::string::npos) << bad << " in\n" << errors;
+    }
+    EXPECT_NE(errors.find("must be a number of milliseconds"), std::string::npos);
+
+    // 0 turns a delay off again; the command line uses the same keys.
+    EXPECT_EQ(ApplySetting(t, "pull_delay_ms", "0"), "");
+    EXPECT_EQ(t.pullDelayMs, 0);
+}
+
 TEST(DeviceFs, PathsStayInsideTheRoot) {
     DeviceFs fs("/state");
     EXPECT_EQ(fs.Map("/data/app/a.apk"), std::filesystem::path("/state/data/app/a.apk"));
