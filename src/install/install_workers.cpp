@@ -1,5 +1,6 @@
 #include "install/install_workers.h"
 
+#include <system_error>
 #include <utility>
 
 #include "adbtool/adb_commands.h"
@@ -29,6 +30,14 @@ std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs) {
     auto chosen = dialogs.OpenFile(kChooseApkTitle, {{kApkFilterText, kApkFilterPattern}}, true);
     if (!chosen || !platform::PathFileExists(*chosen)) return std::nullopt;
     return chosen;
+}
+
+std::optional<std::string> ApkPathForField(const std::string& file) {
+    if (file.empty()) return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(file, ec).lexically_normal();
+    if (ec || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    return path.string();
 }
 
 OutputSink InstallStatusSink(std::shared_ptr<InstallView> view) {

@@ -35,6 +35,12 @@ inline constexpr const char* kCompanionFileName = "quillet.apk";
 // when the user cancelled or the chosen path does not exist (the field stays
 // as it was).
 std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs);
+// The path field's text for a file named outside the chooser (the command line,
+// a dropped file), as the chooser would give it: the file's absolute path, or
+// nullopt when it names nothing or something other than a file, which the
+// chooser never returns (the field then stays as it was). Relative names are
+// taken from the current folder, so call it before anything changes that.
+std::optional<std::string> ApkPathForField(const std::string& file);
 
 // Judges each piece of install output and shows the verdict on the install
 // status line; a piece without a verdict leaves the line alone.

@@ -116,8 +116,9 @@ MainWindowHarness::~MainWindowHarness() {
     }
 }
 
-MainDialog& MainWindowHarness::Open() {
+MainDialog& MainWindowHarness::Open(const std::string& startApkFile) {
     dialog_ = std::make_unique<MainDialog>(context_, session_);
+    dialog_->SetStartApkFile(startApkFile);
     dialog_->Create();
     QApplication::processEvents();
     return *dialog_;

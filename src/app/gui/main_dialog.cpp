@@ -152,6 +152,7 @@ bool MainDialog::OnInitDialog() {
     // The device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
     devices_->StartRetries(context_.startupDeviceRetries, context_.startupDeviceRetryInterval);
+    if (!startApkFile_.empty()) FillApkPath(startApkFile_);
     return true;
 }
 
@@ -167,6 +168,10 @@ bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
         platform::ReleaseFreeMemory();
     }
     return true;
+}
+
+bool MainDialog::FillApkPath(const std::string& file) {
+    return install_->FillApkPath(file);
 }
 
 void MainDialog::ChooseApkFile() {
