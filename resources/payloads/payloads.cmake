@@ -9,7 +9,10 @@ find_program(NIMBO_ADB_PROGRAM adb PATHS /usr/lib/android-sdk/platform-tools NO_
 if(NOT NIMBO_ADB_PROGRAM)
   find_program(NIMBO_ADB_PROGRAM adb)
 endif()
-if(NIMBO_ADB_PROGRAM)
+if(NIMBO_SYSTEM_ADB)
+  # A program without payload 1 runs the system's adb (src/adbtool/adb_program.h).
+  set(NIMBO_ADB_FILE "")
+elseif(NIMBO_ADB_PROGRAM)
   file(REAL_PATH ${NIMBO_ADB_PROGRAM} NIMBO_ADB_FILE)
 else()
   message(WARNING "adb not found: payload 1 is left out and will not be written")

@@ -43,7 +43,8 @@ public:
     virtual Result<bool, SpawnError> LaunchDetached(const std::vector<std::string>& argv) = 0;
 };
 
-// The real thing. systemDir is searched before PATH for bare program names.
+// The real thing. systemDir is searched before PATH for bare program names
+// (the program passes the folder of the adb it runs).
 std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir);
 
 // This program's process id: no other running program has it, so it makes a
