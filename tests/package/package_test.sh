@@ -114,6 +114,11 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$nimbo" --version 2>
 [ "$out" = "Nimbo $version" ] || fail "--version printed '$out', not 'Nimbo $version'"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$nimbo" --help 2>&1)
 [ $? -eq 0 ] && grep -q '^用法: nimbo' <<<"$out" || fail "--help printed: $out"
+for size in 16 22 24 32 48 64 128 256; do
+  icon="$ROOT/usr/share/icons/hicolor/${size}x${size}/apps/nimbo.png"
+  file "$icon" | grep -q "PNG image data, $size x $size, 8-bit/color RGBA" ||
+    fail "the ${size}x${size} icon is $(file -b "$icon")"
+done
 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --window "$ROOT" "$WORK" || fail "the window check"
 
 echo "== validators"
