@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include "adbtool/web_addresses.h"
 #include "packages/package_list_parser.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 namespace nimbo {
@@ -48,12 +50,44 @@ std::string ExportFolderPrompt() {
            web::kSecondMakerShort + "】";
 }
 
+std::string ExportTargetPath(const std::string& name, const std::string& packageName,
+                             const std::string& folder) {
+    std::string target = ExportTargetFileName(name, packageName);
+    if (target.empty()) target = name;  // a flat name keeps the phone's file name
+    const bool separated = !folder.empty() && folder.back() == '/';
+    return folder + (separated ? "" : "/") + target;
+}
+
 AdbCommand ExportCommand(const std::string& name, const std::string& packageName,
                          const std::string& folder) {
-    const std::string target = ExportTargetFileName(name, packageName);
-    if (target.empty()) return AdbPull(name, folder);
-    const bool separated = !folder.empty() && folder.back() == '/';
-    return AdbPullToFile(std::string(kAppDir) + name, folder + (separated ? "" : "/") + target);
+    if (ExportTargetFileName(name, packageName).empty()) return AdbPull(name, folder);
+    return AdbPullToFile(std::string(kAppDir) + name, ExportTargetPath(name, packageName, folder));
+}
+
+std::string ExportIncompleteText(PullFailure firstFailure,
+                                 const std::vector<std::string>& missing) {
+    std::string text;
+    switch (firstFailure) {
+        case PullFailure::FolderFull:
+            text = kExportFolderFullText;
+            break;
+        case PullFailure::FolderReadOnly:
+            text = kExportFolderReadOnlyText;
+            break;
+        case PullFailure::None:
+        case PullFailure::Connection:
+            text = kExportIncompleteText;
+            break;
+    }
+    text += kExportMissingLead;
+    for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i) {
+        if (i > 0) text += "、";
+        text += missing[i];
+    }
+    if (missing.size() > kMissingNamed) {
+        text += " 等" + std::to_string(missing.size()) + "个软件";
+    }
+    return text;
 }
 
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
@@ -80,27 +114,60 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
 
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop) {
+                       std::stop_token stop, const LogSink& log) {
     auto folderLost = [&] {
         view->ShowInstallStatus(kExportFolderLostText);
         return ExportEnd::FolderLost;
     };
+    // The folder as it was chosen: one swapped for another (a symbolic link
+    // pointed elsewhere, a folder renamed and replaced) is lost too, or the
+    // backup would end up split between two places.
+    const platform::FileIdentity chosen = platform::IdentifyFile(folder);
+    auto folderStillTheSame = [&] {
+        return FolderStillThere(folder) && platform::IdentifyFile(folder).SameObject(chosen);
+    };
+    std::vector<std::string> missing;
+    PullFailure firstFailure = PullFailure::None;
     for (int row = 0;; ++row) {
         if (stop.stop_requested()) return ExportEnd::Stopped;
         const RowRead read = ReadRow(*view, row);
         if (!read.windowAlive) return ExportEnd::WindowGone;
         if (!read.exists) break;
         if (!read.checked) continue;
-        if (!FolderStillThere(folder)) return folderLost();
+        if (!folderStillTheSame()) return folderLost();
+        const std::string target = ExportTargetPath(read.name, read.packageName, folder);
+        const platform::FileIdentity before = platform::IdentifyFile(target);
+        std::string output;
+        platform::ExitStatus exit;
         const RunOutcome outcome = runner.RunCommand(
-            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk, {}, stop);
+            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk,
+            [&output](OutputChunk piece) {
+                if (output.size() < kPullOutputKept)
+                    output.append(piece.substr(0, kPullOutputKept));
+            },
+            stop, &exit);
         if (outcome == RunOutcome::NotStarted) return ExportEnd::NotStarted;
-        // A pull ended halfway leaves a partial file; no more pulls, no folder
-        // opened while the program ends.
-        if (outcome == RunOutcome::Cancelled) return ExportEnd::Stopped;
-        if (!FolderStillThere(folder)) return folderLost();
+        // A pull ended halfway may leave part of a file under the backup's
+        // name; no more pulls, no folder opened while the program ends.
+        if (outcome == RunOutcome::Cancelled) {
+            DiscardFailedPull(target, before);
+            return ExportEnd::Stopped;
+        }
+        const PullJudgement judged =
+            JudgePull(exit, output, before, platform::IdentifyFile(target));
+        if (!judged.Pulled()) {
+            if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
+            if (log) log("pulling " + read.name + " failed: " + judged.reason);
+            if (firstFailure == PullFailure::None) firstFailure = judged.failure;
+            missing.push_back(read.packageName.empty() ? read.name : read.packageName);
+        }
+        if (!folderStillTheSame()) return folderLost();
     }
     shell.OpenFolder(folder);
+    if (!missing.empty()) {
+        view->ShowOperationStatus(ExportIncompleteText(firstFailure, missing));
+        return ExportEnd::Incomplete;
+    }
     view->ShowOperationStatus(kExportDoneText);
     return ExportEnd::Finished;
 }
