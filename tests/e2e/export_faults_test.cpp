@@ -52,7 +52,10 @@ private:
 // the test and everything else still see it writable.
 std::vector<std::string> ReadOnlyFor(const std::string& folder, std::vector<std::string> argv) {
     std::vector<std::string> wrapped = {
-        "unshare", "-rm", "sh", "-c",
+        "unshare",
+        "-rm",
+        "sh",
+        "-c",
         "mount --bind \"$0\" \"$0\" && mount -o remount,ro,bind \"$0\" \"$0\" && exec \"$@\"",
         folder};
     wrapped.insert(wrapped.end(), argv.begin(), argv.end());
@@ -159,8 +162,7 @@ TEST_F(ExportFaultsTest, PhoneKilledDuringTheSecondOfFivePulls) {
     // export did not finish and names the four.
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{rowFiles_[0]});
     EXPECT_EQ(test::ReadFileBytes(folder / rowFiles_[0]), PhoneBytes(0));
-    EXPECT_EQ(window_->Text(ids::kOperationStatus),
-              Missing(kExportIncompleteText, {1, 2, 3, 4}));
+    EXPECT_EQ(window_->Text(ids::kOperationStatus), Missing(kExportIncompleteText, {1, 2, 3, 4}));
     EXPECT_NE(window_->Text(ids::kInstallStatus), kExportFolderLostText);
     EXPECT_EQ(window_->Shell().All().size(), 1u);
 }
@@ -177,8 +179,7 @@ TEST_F(ExportFaultsTest, AdbServerKilledDuringTheSecondOfFivePulls) {
     // The later pulls start a server of their own, which knows no phone.
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{rowFiles_[0]});
     EXPECT_EQ(test::ReadFileBytes(folder / rowFiles_[0]), PhoneBytes(0));
-    EXPECT_EQ(window_->Text(ids::kOperationStatus),
-              Missing(kExportIncompleteText, {1, 2, 3, 4}));
+    EXPECT_EQ(window_->Text(ids::kOperationStatus), Missing(kExportIncompleteText, {1, 2, 3, 4}));
 }
 
 TEST_F(ExportFaultsTest, FileSizeLimitCutsTheTwoLargestPulls) {
