@@ -64,22 +64,11 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
     return AdbPullToFile(std::string(kAppDir) + name, ExportTargetPath(name, packageName, folder));
 }
 
-std::string ExportIncompleteText(PullFailure firstFailure,
-                                 const std::vector<std::string>& missing) {
-    std::string text;
-    switch (firstFailure) {
-        case PullFailure::FolderFull:
-            text = kExportFolderFullText;
-            break;
-        case PullFailure::FolderReadOnly:
-            text = kExportFolderReadOnlyText;
-            break;
-        case PullFailure::None:
-        case PullFailure::Connection:
-            text = kExportIncompleteText;
-            break;
-    }
-    text += kExportMissingLead;
+namespace {
+
+// "，未导出：" and the packages, the first kMissingNamed by name.
+std::string MissingPart(const std::vector<std::string>& missing) {
+    std::string text = kExportMissingLead;
     for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i) {
         if (i > 0) text += "、";
         text += missing[i];
@@ -88,6 +77,22 @@ std::string ExportIncompleteText(PullFailure firstFailure,
         text += " 等" + std::to_string(missing.size()) + "个软件";
     }
     return text;
+}
+
+}  // namespace
+
+std::string ExportIncompleteText(PullFailure firstFailure,
+                                 const std::vector<std::string>& missing) {
+    switch (firstFailure) {
+        case PullFailure::FolderFull:
+            return kExportFolderFullText + MissingPart(missing);
+        case PullFailure::FolderReadOnly:
+            return kExportFolderReadOnlyText + MissingPart(missing);
+        case PullFailure::None:
+        case PullFailure::Connection:
+            break;
+    }
+    return kExportIncompleteText + MissingPart(missing);
 }
 
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
@@ -114,7 +119,8 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
 
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop, const LogSink& log) {
+                       std::stop_token stop, const LogSink& log,
+                       const std::function<bool()>& listReplaced) {
     auto folderLost = [&] {
         view->ShowInstallStatus(kExportFolderLostText);
         return ExportEnd::FolderLost;
@@ -164,6 +170,11 @@ ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandR
         if (!folderStillTheSame()) return folderLost();
     }
     shell.OpenFolder(folder);
+    if (listReplaced && listReplaced()) {
+        view->ShowOperationStatus(kExportListRefreshedText +
+                                  (missing.empty() ? std::string() : MissingPart(missing)));
+        return ExportEnd::Incomplete;
+    }
     if (!missing.empty()) {
         view->ShowOperationStatus(ExportIncompleteText(firstFailure, missing));
         return ExportEnd::Incomplete;
@@ -177,7 +188,7 @@ void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                         platform::ShellOpener& shell, std::string folder) {
     ExportTurns& turns = state.Turns();
     const uint64_t ticket = turns.Take();
-    const bool started = workers.Start([view = std::move(view), &runner, &shell, &turns,
+    const bool started = workers.Start([view = std::move(view), &runner, &shell, &turns, &state,
                                         folder = std::move(folder), ticket](std::stop_token stop) {
         const ExportTurns::Wait wait = turns.WaitFor(ticket, stop);
         // The turn may come in the same moment as the stop; the stop wins.
@@ -186,7 +197,10 @@ void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                 // The earlier export has just written its own last word.
                 view->ShowOperationStatus(kExportStartText);
             }
-            ExportWorker(view, runner, shell, folder, stop);
+            // A refresh begun from here on replaces the rows this export reads.
+            const uint64_t listing = state.LatestListing();
+            ExportWorker(view, runner, shell, folder, stop, StderrLog(),
+                         [&state, listing] { return state.LatestListing() != listing; });
         }
         turns.Done(ticket);
     });

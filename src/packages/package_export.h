@@ -9,6 +9,7 @@
 // time in the order they were asked for; one asked for while another runs
 // waits its turn and then pulls into its own folder, so neither loses a row
 // nor writes into the other's folder.
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -36,6 +37,10 @@ inline constexpr const char* kExportIncompleteText = "导出未完成，请检�
 inline constexpr const char* kExportFolderFullText = "导出未完成，保存文件夹所在的磁盘空间不足";
 inline constexpr const char* kExportFolderReadOnlyText = "导出未完成，保存文件夹不允许写入";
 inline constexpr const char* kExportMissingLead = "，未导出：";
+// A refresh emptied the list while an export was running: the rows it had not
+// come to are gone, so it cannot have exported them.
+inline constexpr const char* kExportListRefreshedText =
+    "导出未完成，导出时软件列表被刷新，请重新勾选后再导出";
 
 // What the folder chooser asks.
 std::string ExportFolderPrompt();
@@ -84,9 +89,12 @@ std::string ExportIncompleteText(PullFailure firstFailure, const std::vector<std
 // row is looked at; rows and check marks are read afresh for every row. Each
 // pull is judged (pull_outcome.h); a failed one leaves no file of its own
 // under the backup's name and the export goes on with the next row.
+// listReplaced, when given, tells at the end whether a refresh replaced the
+// list during the export; the status then says the export did not finish.
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop = {}, const LogSink& log = StderrLog());
+                       std::stop_token stop = {}, const LogSink& log = StderrLog(),
+                       const std::function<bool()>& listReplaced = {});
 
 // Queues ExportWorker behind any export still running (state's turns), on a
 // thread of `workers`; a stop ends its wait for the turn too. state, runner
