@@ -24,6 +24,16 @@ namespace fs = std::filesystem;
 using test::MainWindowHarness;
 using namespace std::chrono_literals;
 
+// Under a sanitizer the loop still looks for memory faults, but the resident
+// set says nothing about leaks, and every step is many times slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+constexpr int kCaptures = 30;
+#else
+constexpr bool kSanitized = false;
+constexpr int kCaptures = 200;
+#endif
+
 // The resident set of this process, in KiB, from /proc/self/status.
 long ResidentKiB() {
     std::ifstream status("/proc/self/status");
@@ -137,7 +147,7 @@ TEST_F(ServerFaultsTest, TwoHundredCapturesAndSavesKeepMemorySteady) {
     ASSERT_TRUE(phones_.Start(1, screen)) << phones_.error();
     ScreenshotDialog& w = OpenScreenshotWindow();
     long afterTenth = 0;
-    for (int i = 1; i <= 200; ++i) {
+    for (int i = 1; i <= kCaptures; ++i) {
         test::Press(w, ids::kShotRefreshButton);
         ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成") << "capture " << i;
         test::Press(w, ids::kShotSaveButton);
@@ -145,9 +155,10 @@ TEST_F(ServerFaultsTest, TwoHundredCapturesAndSavesKeepMemorySteady) {
         if (i == 10) afterTenth = ResidentKiB();
     }
     const long atEnd = ResidentKiB();
-    std::printf("resident set: %ld KiB after the 10th capture and save, %ld KiB after the 200th\n",
-                afterTenth, atEnd);
+    std::printf("resident set: %ld KiB after the 10th capture and save, %ld KiB after the %dth\n",
+                afterTenth, atEnd, kCaptures);
     ASSERT_GT(afterTenth, 0);
+    if (kSanitized) return;  // their quarantine and shadow memory grow by design
     EXPECT_LE(atEnd * 10, afterTenth * 11);
 }
 
