@@ -17,7 +17,8 @@ CommandRunner::CommandRunner(platform::ProcessLauncher& launcher, platform::Cloc
     : launcher_(launcher), clock_(clock), log_(std::move(log)) {}
 
 RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mode,
-                                     const OutputSink& sink, std::stop_token stop) const {
+                                     const OutputSink& sink, std::stop_token stop,
+                                     platform::ExitStatus* exit) const {
     // A worker stopped before its run starts no child: the program may be
     // ending, and a stop callback would only kill the child again at once.
     if (stop.stop_requested()) return RunOutcome::Cancelled;
@@ -49,6 +50,7 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
     }
     if (stop.stop_requested()) return RunOutcome::Cancelled;
     if (!perChunk && sink) sink(OutputChunk(accumulated));
+    if (exit) *exit = child.WaitForExit(kExitWait);
     return RunOutcome::Completed;
 }
 

@@ -12,14 +12,26 @@ namespace {
 
 InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
                       const std::string& apkPath, std::stop_token stop) {
-    switch (runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(view),
-                              std::move(stop))) {
+    // adb may end without a verdict (its server killed mid-install); the
+    // start text must not stay as if the install were still under way.
+    bool verdict = false;
+    const OutputSink sink = [&view, &verdict](OutputChunk piece) {
+        if (auto message = ClassifyInstallOutput(piece)) {
+            verdict = true;
+            view->ShowInstallStatus(*message);
+        }
+    };
+    switch (runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, sink, std::move(stop))) {
         case RunOutcome::NotStarted:
             return InstallEnd::NotStarted;
         case RunOutcome::Cancelled:
             return InstallEnd::Stopped;
         case RunOutcome::Completed:
             break;
+    }
+    if (!verdict) {
+        view->ShowInstallStatus(kInstallNoVerdictText);
+        return InstallEnd::NoVerdict;
     }
     return InstallEnd::Finished;
 }
