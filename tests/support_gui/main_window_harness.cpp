@@ -119,6 +119,8 @@ MainWindowHarness::~MainWindowHarness() {
 MainDialog& MainWindowHarness::Open() {
     dialog_ = std::make_unique<MainDialog>(context_, session_);
     dialog_->Create();
+    // Start-up finishes from the event loop once the window shows.
+    WaitUntil([&] { return dialog_->StartupFinished(); });
     QApplication::processEvents();
     return *dialog_;
 }

@@ -37,6 +37,8 @@ public:
     const DeviceListPanel* DevicePanel() const { return devices_.get(); }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }
     bool EscapeHidWindow() const { return escapeHid_; }
+    // True once the start-up steps that wait for the window to show have run.
+    bool StartupFinished() const { return startupFinished_; }
 
     // Installing (buttons 1002, 1004, 1010).
     void ChooseApkFile();
@@ -71,6 +73,8 @@ private:
     void BindMessageMap();
     void SetButtonIcons();
     void SetUpLists();
+    // Start-up after the window shows: adb, payloads, the device list.
+    void FinishStartup();
 
     AppContext& context_;
     Session& session_;
@@ -103,6 +107,8 @@ private:
     // Every screenshot window opened, hidden or shown, until this window goes.
     std::vector<std::unique_ptr<ScreenshotDialog>> screenshotWindows_;
     bool escapeHid_ = false;
+    std::unique_ptr<ui::Timer> startup_;  // runs FinishStartup once
+    bool startupFinished_ = false;
 };
 
 }  // namespace nimbo
