@@ -38,6 +38,8 @@ public:
     const DeviceListPanel* DevicePanel() const { return devices_.get(); }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }
     bool EscapeHidWindow() const { return escapeHid_; }
+    // True once the start-up steps that wait for the window to show have run.
+    bool StartupFinished() const { return startupFinished_; }
 
     // A file to put into the install path field when the window opens (the
     // command line's); call before the window is created.
@@ -79,6 +81,8 @@ private:
     void BindMessageMap();
     void SetButtonIcons();
     void SetUpLists();
+    // Start-up after the window shows: adb, payloads, the device list.
+    void FinishStartup();
 
     AppContext& context_;
     Session& session_;
@@ -112,6 +116,8 @@ private:
     std::vector<std::unique_ptr<ScreenshotDialog>> screenshotWindows_;
     bool escapeHid_ = false;
     std::string startApkFile_;
+    std::unique_ptr<ui::Timer> startup_;  // runs FinishStartup once
+    bool startupFinished_ = false;
 };
 
 }  // namespace nimbo
