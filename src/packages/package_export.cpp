@@ -60,7 +60,6 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell, WorkerRuntime& workers,
                            PackagesState& state) {
-    if (rows.SelectionMark() < 0) return BackupStart::NoSelectionMark;
     const std::optional<std::string> chosen = dialogs.ChooseFolder(ExportFolderPrompt());
     if (!chosen || chosen->empty()) return BackupStart::NoFolder;
 

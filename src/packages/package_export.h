@@ -38,7 +38,6 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
                          const std::string& folder);
 
 enum class BackupStart {
-    NoSelectionMark,  // no row was ever marked: nothing happens
     NoFolder,         // the chooser was cancelled or gave no path
     NothingChecked,   // the operation status says so; the folder is the current directory
                       // all the same
@@ -47,7 +46,9 @@ enum class BackupStart {
 
 // The export button, on the UI thread: rows is the package list, read here
 // directly; the worker reads it afresh through the view. The chosen folder
-// becomes state's export folder.
+// becomes state's export folder. The checked rows are exported whether or
+// not a row carries the selection mark: "全选" checks rows without marking
+// one, and the user has asked for the checked ones.
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell, WorkerRuntime& workers,

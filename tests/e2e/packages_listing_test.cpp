@@ -5,12 +5,39 @@
 #include <algorithm>
 #include <fstream>
 
+#include "packages/package_test_support.h"
 #include "packages/packages_window_support.h"
 
 namespace nimbo {
 namespace {
 
 using test::PackagesWindowTest;
+
+// Two phones and a listing that names neither: adb refuses, and the status
+// says why instead of reporting an empty phone.
+TEST(PackagesListingTwoPhones, AListingNamingNoPhoneSaysThatThereAreSeveral) {
+    test::PhoneFixture phones;
+    ASSERT_TRUE(phones.Start(2)) << phones.error();
+    test::FakeClock clock;
+    auto launcher = platform::MakeSystemProcessLauncher({});
+    const CommandRunner runner(*launcher, clock, [](const std::string&) {});
+    PackagesState state;
+    auto rows = std::make_shared<test::FakeRows>();
+    rows->InsertAtTop("stale.apk", "");
+    auto view = std::make_shared<test::RecordingPackagesView>(rows);
+    EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows)),
+              ListingEnd::Filled);
+    EXPECT_EQ(rows->Count(), 0);
+    EXPECT_EQ(view->OperationStatus(),
+              std::string(kListingFailedText) + "连接了多台设备,请只保留一台手机");
+
+    // Naming one of them lists it.
+    EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows), {},
+                                phones.serial(1)),
+              ListingEnd::Filled);
+    EXPECT_EQ(view->OperationStatus(), kListingDoneText);
+    EXPECT_TRUE(phones.Stop()) << phones.error();
+}
 
 std::vector<std::string> Reversed(std::vector<std::string> v) {
     std::reverse(v.begin(), v.end());

@@ -189,13 +189,16 @@ TEST_F(PackageExportTest, ClosedWindowEndsTheExportWithoutOpeningTheFolder) {
     EXPECT_EQ(FoldersOpened(), 0u);
 }
 
-TEST_F(PackageExportTest, WithoutASelectionMarkNothingHappensAtAll) {
+// "全选" checks every row without marking one; the export must not depend on
+// a row having been clicked.
+TEST_F(PackageExportTest, CheckedRowsAreExportedWithoutASelectionMark) {
     CheckEveryRow();
     rows_->mark = -1;
     dialogs_.folderAnswers.push_back(folder_);
-    EXPECT_EQ(Backup(), BackupStart::NoSelectionMark);
-    EXPECT_TRUE(dialogs_.shown.empty());
-    EXPECT_TRUE(view_->Writes().empty());
+    EXPECT_EQ(Backup(), BackupStart::Started);
+    ASSERT_TRUE(workers_.WaitIdle(kBound));
+    EXPECT_EQ(adb_.Calls().size(), 3u);
+    EXPECT_EQ(view_->OperationStatus(), kExportDoneText);
 }
 
 TEST_F(PackageExportTest, CancelledChooserDoesNothingMore) {
