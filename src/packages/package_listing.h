@@ -25,14 +25,15 @@ namespace nimbo {
 
 inline constexpr const char* kListingStartText = "正在刷新已安装软件列表，请耐心等待";
 inline constexpr const char* kListingDoneText = "列表完成，如果没有显示请检查和PC的连接";
-// Begins the status of a listing that adb could not run on the phone; the
-// reason follows (the install status's words for the same fault), or adb's
-// own complaint when it is not one of those.
-inline constexpr const char* kListingFailedText = "读取软件列表失败,";
+// Begins the status of a listing that adb could not run on the phone, when
+// adb's complaint is none of the known device faults; adb's line follows.
+inline constexpr const char* kListingFailedText = "列表失败,";
 
 // What the operation status says once the listing's output is in: the done
-// text when the output holds package lines or no complaint of adb's, else
-// kListingFailedText and the reason.
+// text when the output holds package lines or no complaint of adb's; for a
+// known device fault its reason alone, in the install status's words (the
+// status line holds about twenty characters, and the reason says what
+// happened); else kListingFailedText and adb's complaint.
 std::string ListingStatusText(std::string_view output);
 
 // --- UI thread only ---

@@ -11,6 +11,7 @@
 namespace nimbo {
 namespace {
 
+using test::MainWindowHarness;
 using test::PackagesWindowTest;
 
 // Two phones and a listing that names neither: adb refuses, and the status
@@ -28,8 +29,7 @@ TEST(PackagesListingTwoPhones, AListingNamingNoPhoneSaysThatThereAreSeveral) {
     EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows)),
               ListingEnd::Filled);
     EXPECT_EQ(rows->Count(), 0);
-    EXPECT_EQ(view->OperationStatus(),
-              std::string(kListingFailedText) + "连接了多台设备,请只保留一台手机");
+    EXPECT_EQ(view->OperationStatus(), "连接了多台设备,请只保留一台手机");
 
     // Naming one of them lists it.
     EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows), {},
@@ -136,9 +136,16 @@ TEST_F(PackagesWindowTest, LongListingArrivesWholeThroughAdb) {
     EXPECT_EQ(Rows(), expected);
 }
 
-TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndTheDoneText) {
+// No phone at all: an empty list, and the status says there is no phone
+// instead of reporting a listing that never ran.
+TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndSaysSo) {
     ASSERT_TRUE(phones_.Start(0)) << phones_.error();
-    Refresh();
+    window_->Click(ids::kRefreshPackagesButton);
+    ASSERT_TRUE(WaitForWorkers());
+    const std::string expected = "请确认手机已经连接到电脑上";
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] {
+        return window_->Text(ids::kOperationStatus) == expected;
+    })) << window_->Text(ids::kOperationStatus);
     EXPECT_TRUE(Rows().empty());
 }
 

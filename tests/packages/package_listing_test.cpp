@@ -71,17 +71,17 @@ TEST_F(PackageListingTest, AListingThatRanEndsWithTheDoneTextHoweverFewRows) {
 TEST_F(PackageListingTest, AdbThatCouldNotReachThePhoneSaysWhy) {
     const std::string failed = kListingFailedText;
     const std::pair<const char*, std::string> cases[] = {
-        {"error: no devices/emulators found", failed + "请确认手机已经连接到电脑上"},
+        {"error: no devices/emulators found", "请确认手机已经连接到电脑上"},
         {"* daemon not running; starting now at tcp:5037\n* daemon started successfully\n"
          "error: no devices/emulators found",
-         failed + "请确认手机已经连接到电脑上"},
-        {"error: more than one device/emulator", failed + "连接了多台设备,请只保留一台手机"},
+         "请确认手机已经连接到电脑上"},
+        {"error: more than one device/emulator", "连接了多台设备,请只保留一台手机"},
         {"error: device unauthorized.\nThis adb server's $ADB_VENDOR_KEYS is not set\nTry "
          "'adb kill-server' if that seems wrong.\nOtherwise check for a confirmation dialog on "
          "your device.",
-         failed + "请在手机上允许USB调试"},
-        {"error: device offline", failed + "手机处于离线状态,请重新插拔USB线"},
-        {"error: device 'emulator-5556' not found", failed + "请确认手机已经连接到电脑上"},
+         "请在手机上允许USB调试"},
+        {"error: device offline", "手机处于离线状态,请重新插拔USB线"},
+        {"error: device 'emulator-5556' not found", "请确认手机已经连接到电脑上"},
         {"adb: usage: unknown command shel", failed + "adb: usage: unknown command shel"},
     };
     for (const auto& [output, text] : cases) {
