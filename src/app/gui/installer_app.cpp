@@ -21,6 +21,7 @@ InstallerApp::InstallerApp() {
     runner_ = std::make_unique<CommandRunner>(*launcher_, *clock_);
     context_.runner = runner_.get();
     context_.workers = &session_.workers;
+    context_.trackDevices = true;
 }
 
 InstallerApp::~InstallerApp() = default;

@@ -9,6 +9,7 @@
 #include "controls/gradient_button.h"
 #include "controls/xp_group_box.h"
 #include "icons/icons.h"
+#include "install/apk_files.h"
 #include "install/gui/install_panel.h"
 #include "packages/gui/package_list_panel.h"
 #include "platform/memory.h"
@@ -39,7 +40,7 @@ MainDialog::MainDialog(AppContext& context, Session& session, ui::Dialog* owner)
     : ui::Dialog(resources::MainDialogTemplate(), owner),
       context_(context),
       session_(session),
-      install_(std::make_unique<InstallPanel>(*this, context)) {
+      install_(std::make_unique<InstallPanel>(*this, context, [this] { return TargetSerial(); })) {
     SetPictureSource(&ProgramPicture);
     BindControl(ids::kScreenshotButton, screenshotButton_);
     BindControl(ids::kRefreshDevicesButton, refreshDevicesButton_);
@@ -81,6 +82,7 @@ void MainDialog::BindMessageMap() {
     OnCommand(ids::kUninstallButton, [this] { OnRemoveSelected(); });
     OnCommand(ids::kRefreshDevicesButton, [this] { OnRefreshDevices(); });
     OnNotify(ids::kDeviceList, ui::Notification::ListClick, [this] { OnDeviceListClick(); });
+    OnNotify(ids::kDeviceList, ui::Notification::ContextMenu, [this] { OnDeviceListMenu(); });
     OnCommand(ids::kScreenshotButton, [this] { OpenScreenshotWindow(); });
     OnCommand(ids::kHelpButton, [this] { OnHelp(); });
     OnCommand(ids::kFirstMakerButton, [this] { OnFirstMakerSite(); });
@@ -131,8 +133,8 @@ void MainDialog::SetUpLists() {
 bool MainDialog::OnInitDialog() {
     packageList_ = Item<ui::ListView>(ids::kPackageList);
     deviceList_ = Item<ui::ListView>(ids::kDeviceList);
-    packages_ =
-        std::make_unique<PackageListPanel>(*this, *packageList_, context_, session_.packages);
+    packages_ = std::make_unique<PackageListPanel>(
+        *this, *packageList_, context_, session_.packages, [this] { return TargetSerial(); });
     devices_ = std::make_unique<DeviceListPanel>(*this, *deviceList_,
                                                  *GetDlgItem(ids::kCurrentDevice), context_);
     // The window icon, large and small alike.
@@ -166,6 +168,10 @@ void MainDialog::FinishStartup() {
     // The device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
     devices_->StartRetries(context_.startupDeviceRetries, context_.startupDeviceRetryInterval);
+    // From now on the list follows the phones by itself.
+    devices_->StartTracking();
+    // An .apk or .apks dropped on the window fills the path field.
+    AcceptFileDrops();
     startupFinished_ = true;
 }
 
@@ -184,7 +190,7 @@ bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
 }
 
 bool MainDialog::FillApkPath(const std::string& file) {
-    return install_->FillApkPath(file);
+    return install_->FillApkPath(std::vector<std::string>{file});
 }
 
 void MainDialog::ChooseApkFile() {
@@ -216,6 +222,10 @@ void MainDialog::OnRemoveSelected() {
     packages_->OnRemove();
 }
 
+std::string MainDialog::TargetSerial() const {
+    return devices_ ? devices_->TargetSerial() : std::string();
+}
+
 void MainDialog::RefreshDeviceList() {
     devices_->Refresh();
 }
@@ -226,6 +236,22 @@ void MainDialog::OnRefreshDevices() {
 
 void MainDialog::OnDeviceListClick() {
     devices_->OnListClick();
+}
+
+void MainDialog::OnDeviceListMenu() {
+    devices_->OnContextMenu();
+}
+
+bool MainDialog::FillApkPath(const std::vector<std::string>& paths) {
+    return install_->FillApkPath(paths);
+}
+
+bool MainDialog::WantsFiles(const std::vector<std::string>& paths) {
+    return AcceptableApkChoice(paths);
+}
+
+bool MainDialog::OnDropFiles(const std::vector<std::string>& paths) {
+    return FillApkPath(paths);
 }
 
 }  // namespace nimbo

@@ -63,6 +63,15 @@ public:
     void RefreshDeviceList();
     void OnRefreshDevices();
     void OnDeviceListClick();
+    // The device list's context menu: connect or disconnect a network device.
+    void OnDeviceListMenu();
+    // Fills the APK path field as the file chooser would: one .apk or .apks,
+    // or several .apk of one split app; false (field unchanged) otherwise.
+    // Files dropped on the window come here.
+    bool FillApkPath(const std::vector<std::string>& paths);
+    // The serial every adb command line names: the current device when two or
+    // more are listed, else empty.
+    std::string TargetSerial() const;
     // Screenshots (1023).
     void OpenScreenshotWindow();
     // Driver, help and links (1000, 1006, 1005, 1009).
@@ -76,6 +85,8 @@ public:
 protected:
     bool OnInitDialog() override;
     bool PreTranslateKey(const ui::KeyPress& key) override;
+    bool WantsFiles(const std::vector<std::string>& paths) override;
+    bool OnDropFiles(const std::vector<std::string>& paths) override;
 
 private:
     void BindMessageMap();

@@ -91,8 +91,8 @@ private:
 }  // namespace
 
 PackageListPanel::PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context,
-                                   PackagesState& state)
-    : window_(window), list_(list), context_(context), state_(state) {}
+                                   PackagesState& state, TargetSerial target)
+    : window_(window), list_(list), context_(context), state_(state), target_(std::move(target)) {}
 
 std::shared_ptr<PackagesView> PackageListPanel::View() const {
     return std::make_shared<WindowPackagesView>(window_.Link(), &list_);
@@ -103,7 +103,8 @@ void PackageListPanel::OnRefresh() {
     view->ShowOperationStatus(kListingStartText);
     ListViewRows rows(&list_);
     const uint64_t listing = BeginPackageListing(state_, rows);
-    LaunchPackageListWorker(*context_.workers, state_, std::move(view), *context_.runner, listing);
+    LaunchPackageListWorker(*context_.workers, state_, std::move(view), *context_.runner, listing,
+                            target_ ? target_() : std::string());
 }
 
 void PackageListPanel::OnCheckAll() {
@@ -124,7 +125,7 @@ void PackageListPanel::OnListClick() {
 void PackageListPanel::OnBackup() {
     ListViewRows rows(&list_);
     BackupSelected(rows, View(), *context_.dialogs, *context_.runner, *context_.shell,
-                   *context_.workers, state_);
+                   *context_.workers, state_, target_ ? target_() : std::string());
 }
 
 void PackageListPanel::OnRemove() {
