@@ -155,6 +155,8 @@ void BenchExport(PhoneBench& phone, const Options& options, std::vector<Row>& ro
         std::fprintf(stderr, "export: the list did not fill\n");
         return;
     }
+    // The export starts only from a chosen row; then every checked row goes.
+    test::MainWindowHarness::QtList(phone.Window().Window().PackageList()).SetSelectionMark(0);
     phone.Window().Click(ids::kSelectAllButton);
     const fs::path root = phone.Window().Root() / "exports";
     int round = 0;

@@ -110,7 +110,7 @@ void OctreeQuantizer::Reset(std::size_t pixels) {
     leafCount_ = 0;
     clock_ = 0;
     ++generation_;
-    // About one entry per 16 pixels, 256 to 8,192 of them: enough for the
+    // About one entry per 64 pixels, 256 to 8,192 of them: enough for the
     // colours of a neighbourhood, small enough to stay in the processor's cache
     // and cheap to make for a small picture.
     unsigned bits = 8;

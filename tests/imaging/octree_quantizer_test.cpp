@@ -236,6 +236,16 @@ std::vector<Picture> EquivalencePictures() {
                  return Rgb{x * 255 / 479, 255 - x * 255 / 479, (y / 100) * 30};
              });
          }},
+        // Neighbours that differ only in bit 0 share a path through the tree
+        // but not their colour: the averages must still be exact.
+        {"24-bit neighbours differing in bit 0",
+         [=] {
+             return Pattern(640, 400, rgb24, [](int x, int y) {
+                 const int odd = (x ^ (y >> 1)) & 1;
+                 return Rgb{((x * 7) & 0xFE) | odd, ((y * 3) & 0xFE) | (y & 1),
+                            ((x + y) & 0xFE) | (odd ^ 1)};
+             });
+         }},
         {"vertical gradient 24-bit",
          [=] {
              return Pattern(300, 1000, rgb24, [](int x, int y) {
