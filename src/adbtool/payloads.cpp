@@ -31,14 +31,14 @@ int ExtractPayload(int number, const platform::Paths& paths, PayloadBytesLookup 
     errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
-        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", path.string().c_str(), std::strerror(errno));
         return 0;
     }
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
-        std::fprintf(stderr, "nimbo: writing %s failed\n", path.c_str());
+        std::fprintf(stderr, "nimbo: writing %s failed\n", path.string().c_str());
         return 0;
     }
     if (row->number == 1) {
