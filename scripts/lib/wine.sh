@@ -17,6 +17,7 @@ nimbo_wine_reg() {  # FILE: imports a .reg written as UTF-8, as UTF-16LE like re
 nimbo_wine_prefix() {  # PREFIX: makes it when missing; exports WINEPREFIX
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ -f "$WINEPREFIX/.nimbo-ready" ]; then
+    nimbo_wine_caption_font
     return 0
   fi
   echo "build-windows: making the Wine prefix $WINEPREFIX"
@@ -34,13 +35,18 @@ nimbo_wine_prefix() {  # PREFIX: makes it when missing; exports WINEPREFIX
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
   } >"$reg"
   nimbo_wine_reg "$reg"
-  local marlett
-  marlett="$(find /usr/share/wine /usr/lib/wine /usr/lib/x86_64-linux-gnu/wine -name marlett.ttf 2>/dev/null | head -1)"
-  if [ -n "$marlett" ]; then
-    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
-  fi
+  nimbo_wine_caption_font
   wineserver -w
   touch "$WINEPREFIX/.nimbo-ready"
+}
+
+# Wine's marlett.ttf (Debian's fonts-wine) draws the caption buttons' glyphs.
+nimbo_wine_caption_font() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 }
 
 # ctest can hang when the first test program also has to start the server:

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <set>
 
 #include "platform/win/wide.h"
 #include "ui/dialog_link.h"
@@ -22,10 +21,16 @@ using platform::win::Widen;
 
 namespace {
 
-// The windows of the kit that exist now, for the message loop. Window thread only.
-std::set<Win32DialogPeer*>& LiveWindows() {
-    static std::set<Win32DialogPeer*> live;
+// The windows of the kit that exist now, oldest first, for the message loop
+// and tests. Window thread only.
+std::vector<Win32DialogPeer*>& LiveWindows() {
+    static std::vector<Win32DialogPeer*> live;
     return live;
+}
+
+bool IsLive(Win32DialogPeer* peer) {
+    const auto& live = LiveWindows();
+    return std::find(live.begin(), live.end(), peer) != live.end();
 }
 
 Win32DialogPeer* PeerOfHwnd(HWND hwnd) {
@@ -111,7 +116,7 @@ void RunMessagesUntil(const bool& done) {
             GetClassNameW(root, cls, 32);
             if (wcscmp(cls, kDialogClass) == 0) peer = PeerOfHwnd(root);
         }
-        if (peer && LiveWindows().count(peer) && peer->PreTranslate(msg)) continue;
+        if (peer && IsLive(peer) && peer->PreTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -150,11 +155,11 @@ Win32DialogPeer::Win32DialogPeer(Dialog& dialog, const DialogTemplate& tmpl, Win
     hwnd_ = CreateWindowExW(exStyle, kDialogClass, caption.c_str(), style, x, y, width, height,
                             owner ? owner->Hwnd() : nullptr, nullptr, Instance(), this);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    LiveWindows().insert(this);
+    LiveWindows().push_back(this);
 }
 
 Win32DialogPeer::~Win32DialogPeer() {
-    LiveWindows().erase(this);
+    std::erase(LiveWindows(), this);
     if (ownerPeer_ && modal_) EnableWindow(ownerPeer_->Hwnd(), TRUE);
     // The custom hosts detach their controls before the windows go.
     customOwned_.clear();
@@ -432,6 +437,10 @@ LRESULT Win32DialogPeer::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 Win32DialogPeer& PeerOf(const Dialog& dialog) {
     return static_cast<Win32DialogPeer&>(dialog.Peer());
+}
+
+std::vector<Win32DialogPeer*> KitWindows() {
+    return LiveWindows();
 }
 
 }  // namespace nimbo::ui::win

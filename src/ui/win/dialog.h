@@ -74,5 +74,7 @@ private:
 
 // The Win32 window of a ui::Dialog (for tests and the backend).
 Win32DialogPeer& PeerOf(const Dialog& dialog);
+// Every window of the kit that exists now, oldest first (for tests).
+std::vector<Win32DialogPeer*> KitWindows();
 
 }  // namespace nimbo::ui::win
