@@ -28,6 +28,10 @@ constexpr std::array<PayloadInfo, 8> kTable{{
     {8, 160, "WUDFUpdate_01007.dll", Folder::DriverI386},
 }};
 
+constexpr std::array<CompanionFile, 1> kCompanions{{
+    {162, "AdbWinUsbApi.dll"},
+}};
+
 struct Embedded {
     int resourceId;
     const unsigned char* begin;
@@ -45,6 +49,10 @@ const Embedded kEmbedded[] = {
 
 std::span<const PayloadInfo> PayloadTable() {
     return kTable;
+}
+
+std::span<const CompanionFile> SystemCompanionFiles() {
+    return kCompanions;
 }
 
 const PayloadInfo* FindPayload(int number) {
