@@ -35,11 +35,11 @@ cleanup() {
 PORT=5037
 trap cleanup EXIT
 
-# A display of our own.
-Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+# A display of our own, on a number no other server holds.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 PIDS+=($!)
-export DISPLAY=:99
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X99 ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$WORK/display")"
 
 # The simulated phone on 5555, where the adb server looks for emulators.
 "$HOST/bin/nimbo-phonesim" --port 5555 --state "$WORK/phone" >"$WORK/phone.out" 2>"$WORK/phone.log" &
