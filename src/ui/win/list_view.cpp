@@ -15,6 +15,22 @@ static_assert(kLvsExGridLines == LVS_EX_GRIDLINES && kLvsExSubItemImages == LVS_
               kLvsExOneClickActivate == LVS_EX_ONECLICKACTIVATE &&
               kLvsExFlatScrollBars == LVS_EX_FLATSB);
 
+// The picture at 16 by 16 (nearest pixel), as the list shows its images;
+// an empty picture becomes a transparent square.
+imaging::Canvas SmallImage(const imaging::Canvas& picture) {
+    constexpr int kSide = 16;
+    if (picture.Width() == kSide && picture.Height() == kSide) return picture;
+    imaging::Canvas out(kSide, kSide, imaging::Canvas::kTransparent);
+    if (picture.Width() <= 0 || picture.Height() <= 0) return out;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            out.Bits()[y * kSide + x] =
+                picture.Bits()[(y * picture.Height() / kSide) * picture.Width() + x * picture.Width() / kSide];
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 Win32ListView::Win32ListView(HWND hwnd, int id) : HwndControl(hwnd, id) {}
@@ -129,8 +145,9 @@ void Win32ListView::SetImageList(const ImageList* images) {
     if (!images) return;
     images_ = ImageList_Create(16, 16, ILC_COLOR32, images->Count(), 4);
     for (int i = 0; i < images->Count(); ++i) {
-        const imaging::Canvas& picture = images->Get(i);
-        HBITMAP bmp = MakeBitmap(picture);
+        // The list's images are 16 by 16: a larger bitmap would be cut into
+        // several images and shift every index after it.
+        HBITMAP bmp = MakeBitmap(SmallImage(images->Get(i)));
         ImageList_Add(images_, bmp, nullptr);
         if (bmp) DeleteObject(bmp);
     }
