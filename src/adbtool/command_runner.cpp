@@ -17,7 +17,8 @@ CommandRunner::CommandRunner(platform::ProcessLauncher& launcher, platform::Cloc
     : launcher_(launcher), clock_(clock), log_(std::move(log)) {}
 
 RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mode,
-                                     const OutputSink& sink, std::stop_token stop) const {
+                                     const OutputSink& sink, std::stop_token stop,
+                                     platform::ExitStatus* exit) const {
     // A worker stopped before its run starts no child: the program may be
     // ending, and a stop callback would only kill the child again at once.
     if (stop.stop_requested()) return RunOutcome::Cancelled;
@@ -32,6 +33,7 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
     const bool perChunk = mode == DeliveryMode::PerChunk;
     std::vector<char> buffer(perChunk ? kChunkReadSize : kAccumulatedReadSize);
     std::string accumulated;
+    bool paused = false;
     for (;;) {
         long n = child.Read(buffer);
         if (n == 0) break;
@@ -43,12 +45,14 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
         if (perChunk) {
             if (sink) sink(OutputChunk(buffer.data(), static_cast<size_t>(n)));
         } else {
-            clock_.Sleep(kAccumulatedPause);
+            if (!paused) clock_.Sleep(kAccumulatedPause);
+            paused = true;
             accumulated.append(buffer.data(), static_cast<size_t>(n));
         }
     }
     if (stop.stop_requested()) return RunOutcome::Cancelled;
     if (!perChunk && sink) sink(OutputChunk(accumulated));
+    if (exit) *exit = child.WaitForExit(kExitWait);
     return RunOutcome::Completed;
 }
 

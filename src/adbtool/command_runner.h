@@ -34,9 +34,15 @@ enum class RunOutcome {
 
 inline constexpr size_t kChunkReadSize = 4095;
 inline constexpr size_t kAccumulatedReadSize = 4096;
-// The pause after each read in accumulated mode lets adb's output gather in
-// the pipe, so a long listing arrives in few, full reads.
+// In accumulated mode the runner pauses once, after the first read that
+// brought output, so the rest of a short output is in the pipe by the next
+// read. Once per run, not per read: a pause after every read would grow with
+// the output (a 1,500-package listing is about 43 reads), and the delivery
+// waits for the end of the output anyway.
 inline constexpr std::chrono::milliseconds kAccumulatedPause{100};
+// A program that has closed its output is about to end; one that takes longer
+// than this is reported as ended in an unknown way.
+inline constexpr std::chrono::milliseconds kExitWait{5000};
 
 // Writes "nimbo: <line>" to stderr.
 LogSink StderrLog();
@@ -50,9 +56,11 @@ public:
     // Blocks until every writer of the output pipe is gone or stop is requested
     // (the child is then killed); run it on a worker thread. With stop already
     // requested nothing is started. The sink is called on the calling thread.
-    // Safe to call from several threads at once.
+    // Safe to call from several threads at once. When exit is given and the
+    // run completed, it receives how the program ended (waited for at most
+    // kExitWait after its output closed).
     RunOutcome RunCommand(const AdbCommand& command, DeliveryMode mode, const OutputSink& sink,
-                          std::stop_token stop = {}) const;
+                          std::stop_token stop = {}, platform::ExitStatus* exit = nullptr) const;
 
     // Starts the command with no pipe and returns at once; nothing waits for it.
     void LaunchHidden(const AdbCommand& command) const;

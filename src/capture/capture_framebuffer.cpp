@@ -134,7 +134,8 @@ void StoreFramebufferPixels(const FramebufferHeader& h, std::vector<uint8_t> blo
     }
 }
 
-FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint) {
+FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint,
+                                      std::chrono::milliseconds frameLimit) {
     FramebufferCapture out;
     AdbHostConnection conn(endpoint);
     conn.Open();  // a failed connect shows as a failed send below
@@ -178,15 +179,20 @@ FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint
 
     // The block grows as its bytes arrive: a header that promises a large frame
     // and then stays silent costs address space, not memory.
+    // Each receive is checked against the deadline of the whole block.
+    const auto deadline = std::chrono::steady_clock::now() + frameLimit;
     std::vector<uint8_t> block;
     block.reserve(header->size);
-    while (block.size() < header->size) {
-        const size_t before = block.size();
-        const size_t step = std::min<size_t>(kPixelChunkBytes, header->size - before);
-        block.resize(before + step);
-        auto read =
-            sock.RecvAll(std::span<char>(reinterpret_cast<char*>(block.data()) + before, step));
-        if (!read || *read != step) return out;
+    size_t filled = 0;
+    while (filled < header->size) {
+        if (std::chrono::steady_clock::now() >= deadline) return out;
+        if (block.size() == filled) {
+            block.resize(filled + std::min<size_t>(kPixelChunkBytes, header->size - filled));
+        }
+        auto read = sock.Recv(
+            std::span<char>(reinterpret_cast<char*>(block.data()) + filled, block.size() - filled));
+        if (!read || *read == 0) return out;
+        filled += *read;
     }
     conn.Close();
 

@@ -20,6 +20,7 @@
 // 1 or 2, with channel offsets and lengths. A header whose size cannot hold
 // width x height pixels, or asks for more than kMaxFramebufferBytes, is
 // refused with code 3 before anything is allocated.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -70,9 +71,17 @@ struct FramebufferCapture {
     std::vector<uint8_t> pixels;  // code 5 only; at least stride * height bytes
 };
 
+// How long the whole pixel block may take. Each receive has the endpoint's
+// time-out, but a peer that trickles a byte now and then would satisfy every
+// one of them and hold the window for good; 20 s is far beyond a real frame
+// (40 MB at the 22 MB/s of the server's loopback is under 2 s).
+inline constexpr std::chrono::milliseconds kFrameLimit{20000};
+
 // Opens its own connection to the server, switches it to `serial`, reads one
-// frame and closes it on every way out.
-FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint);
+// frame and closes it on every way out. A pixel block not complete within
+// frameLimit is a block cut short.
+FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint,
+                                      std::chrono::milliseconds frameLimit = kFrameLimit);
 
 // The header decoding, checks and pixel conversion, apart from the socket.
 // `bytes` is the whole header (16, 52 or 56 bytes); nullopt when its size or

@@ -1,5 +1,6 @@
 #include "install/install_workers.h"
 
+#include <system_error>
 #include <utility>
 
 #include "adbtool/adb_commands.h"
@@ -11,14 +12,26 @@ namespace {
 
 InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRunner& runner,
                       const std::string& apkPath, std::stop_token stop) {
-    switch (runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, InstallStatusSink(view),
-                              std::move(stop))) {
+    // adb may end without a verdict (its server killed mid-install); the
+    // start text must not stay as if the install were still under way.
+    bool verdict = false;
+    const OutputSink sink = [&view, &verdict](OutputChunk piece) {
+        if (auto message = ClassifyInstallOutput(piece)) {
+            verdict = true;
+            view->ShowInstallStatus(*message);
+        }
+    };
+    switch (runner.RunCommand(AdbInstall(apkPath), DeliveryMode::PerChunk, sink, std::move(stop))) {
         case RunOutcome::NotStarted:
             return InstallEnd::NotStarted;
         case RunOutcome::Cancelled:
             return InstallEnd::Stopped;
         case RunOutcome::Completed:
             break;
+    }
+    if (!verdict) {
+        view->ShowInstallStatus(kInstallNoVerdictText);
+        return InstallEnd::NoVerdict;
     }
     return InstallEnd::Finished;
 }
@@ -29,6 +42,14 @@ std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs) {
     auto chosen = dialogs.OpenFile(kChooseApkTitle, {{kApkFilterText, kApkFilterPattern}}, true);
     if (!chosen || !platform::PathFileExists(*chosen)) return std::nullopt;
     return chosen;
+}
+
+std::optional<std::string> ApkPathForField(const std::string& file) {
+    if (file.empty()) return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(file, ec).lexically_normal();
+    if (ec || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    return path.string();
 }
 
 OutputSink InstallStatusSink(std::shared_ptr<InstallView> view) {

@@ -29,12 +29,22 @@ inline constexpr const char* kApkInstallStartText = "开始安装中...";
 inline constexpr const char* kCompanionInstallStartText = "开始安装APK版本...";
 inline constexpr const char* kNoApkChosenText = "请先选择APK文件";
 inline constexpr const char* kApkMissingText = "请选择的APK文件不存在请重新选择";
+// adb ended without saying how the install went (its server or the phone went
+// away in the middle).
+inline constexpr const char* kInstallNoVerdictText =
+    "安装中断,没有得到安装结果,请确认手机已经连接到电脑上";
 inline constexpr const char* kCompanionFileName = "quillet.apk";
 
 // Shows the file-open dialog; the path to put into the path field, or nullopt
 // when the user cancelled or the chosen path does not exist (the field stays
 // as it was).
 std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs);
+// The path field's text for a file named outside the chooser (the command line,
+// a dropped file), as the chooser would give it: the file's absolute path, or
+// nullopt when it names nothing or something other than a file, which the
+// chooser never returns (the field then stays as it was). Relative names are
+// taken from the current folder, so call it before anything changes that.
+std::optional<std::string> ApkPathForField(const std::string& file);
 
 // Judges each piece of install output and shows the verdict on the install
 // status line; a piece without a verdict leaves the line alone.
@@ -46,6 +56,7 @@ enum class InstallEnd {
     FileMissing,   // the path names nothing that exists: adb not run
     NotStarted,    // adb could not be started: the status line keeps the start text
     Finished,      // adb's output ended; the status line shows the last verdict
+    NoVerdict,     // adb's output ended without one: the status line says the install broke off
     Stopped,       // the program is ending: adb was ended, the line shows what came before
 };
 

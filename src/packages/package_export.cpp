@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include "adbtool/web_addresses.h"
 #include "packages/package_list_parser.h"
+#include "platform/file_identity.h"
 #include "platform/paths.h"
 
 namespace nimbo {
@@ -48,12 +50,49 @@ std::string ExportFolderPrompt() {
            web::kSecondMakerShort + "】";
 }
 
+std::string ExportTargetPath(const std::string& name, const std::string& packageName,
+                             const std::string& folder) {
+    std::string target = ExportTargetFileName(name, packageName);
+    if (target.empty()) target = name;  // a flat name keeps the phone's file name
+    const bool separated = !folder.empty() && folder.back() == '/';
+    return folder + (separated ? "" : "/") + target;
+}
+
 AdbCommand ExportCommand(const std::string& name, const std::string& packageName,
                          const std::string& folder) {
-    const std::string target = ExportTargetFileName(name, packageName);
-    if (target.empty()) return AdbPull(name, folder);
-    const bool separated = !folder.empty() && folder.back() == '/';
-    return AdbPullToFile(std::string(kAppDir) + name, folder + (separated ? "" : "/") + target);
+    if (ExportTargetFileName(name, packageName).empty()) return AdbPull(name, folder);
+    return AdbPullToFile(std::string(kAppDir) + name, ExportTargetPath(name, packageName, folder));
+}
+
+namespace {
+
+// "，未导出：" and the packages, the first kMissingNamed by name.
+std::string MissingPart(const std::vector<std::string>& missing) {
+    std::string text = kExportMissingLead;
+    for (std::size_t i = 0; i < missing.size() && i < kMissingNamed; ++i) {
+        if (i > 0) text += "、";
+        text += missing[i];
+    }
+    if (missing.size() > kMissingNamed) {
+        text += " 等" + std::to_string(missing.size()) + "个软件";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ExportIncompleteText(PullFailure firstFailure,
+                                 const std::vector<std::string>& missing) {
+    switch (firstFailure) {
+        case PullFailure::FolderFull:
+            return kExportFolderFullText + MissingPart(missing);
+        case PullFailure::FolderReadOnly:
+            return kExportFolderReadOnlyText + MissingPart(missing);
+        case PullFailure::None:
+        case PullFailure::Connection:
+            break;
+    }
+    return kExportIncompleteText + MissingPart(missing);
 }
 
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
@@ -80,27 +119,66 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
 
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop) {
+                       std::stop_token stop, const LogSink& log,
+                       const std::function<bool()>& listReplaced) {
     auto folderLost = [&] {
         view->ShowInstallStatus(kExportFolderLostText);
         return ExportEnd::FolderLost;
     };
+    // The folder as it was chosen: one swapped for another (a symbolic link
+    // pointed elsewhere, a folder renamed and replaced) is lost too, or the
+    // backup would end up split between two places.
+    const platform::FileIdentity chosen = platform::IdentifyFile(folder);
+    auto folderStillTheSame = [&] {
+        return FolderStillThere(folder) && platform::IdentifyFile(folder).SameObject(chosen);
+    };
+    std::vector<std::string> missing;
+    PullFailure firstFailure = PullFailure::None;
     for (int row = 0;; ++row) {
         if (stop.stop_requested()) return ExportEnd::Stopped;
         const RowRead read = ReadRow(*view, row);
         if (!read.windowAlive) return ExportEnd::WindowGone;
         if (!read.exists) break;
         if (!read.checked) continue;
-        if (!FolderStillThere(folder)) return folderLost();
+        if (!folderStillTheSame()) return folderLost();
+        const std::string target = ExportTargetPath(read.name, read.packageName, folder);
+        const platform::FileIdentity before = platform::IdentifyFile(target);
+        std::string output;
+        platform::ExitStatus exit;
         const RunOutcome outcome = runner.RunCommand(
-            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk, {}, stop);
+            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk,
+            [&output](OutputChunk piece) {
+                if (output.size() < kPullOutputKept)
+                    output.append(piece.substr(0, kPullOutputKept));
+            },
+            stop, &exit);
         if (outcome == RunOutcome::NotStarted) return ExportEnd::NotStarted;
-        // A pull ended halfway leaves a partial file; no more pulls, no folder
-        // opened while the program ends.
-        if (outcome == RunOutcome::Cancelled) return ExportEnd::Stopped;
-        if (!FolderStillThere(folder)) return folderLost();
+        // A pull ended halfway may leave part of a file under the backup's
+        // name; no more pulls, no folder opened while the program ends.
+        if (outcome == RunOutcome::Cancelled) {
+            DiscardFailedPull(target, before);
+            return ExportEnd::Stopped;
+        }
+        const PullJudgement judged =
+            JudgePull(exit, output, before, platform::IdentifyFile(target));
+        if (!judged.Pulled()) {
+            if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
+            if (log) log("pulling " + read.name + " failed: " + judged.reason);
+            if (firstFailure == PullFailure::None) firstFailure = judged.failure;
+            missing.push_back(read.packageName.empty() ? read.name : read.packageName);
+        }
+        if (!folderStillTheSame()) return folderLost();
     }
     shell.OpenFolder(folder);
+    if (listReplaced && listReplaced()) {
+        view->ShowOperationStatus(kExportListRefreshedText +
+                                  (missing.empty() ? std::string() : MissingPart(missing)));
+        return ExportEnd::Incomplete;
+    }
+    if (!missing.empty()) {
+        view->ShowOperationStatus(ExportIncompleteText(firstFailure, missing));
+        return ExportEnd::Incomplete;
+    }
     view->ShowOperationStatus(kExportDoneText);
     return ExportEnd::Finished;
 }
@@ -110,7 +188,7 @@ void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                         platform::ShellOpener& shell, std::string folder) {
     ExportTurns& turns = state.Turns();
     const uint64_t ticket = turns.Take();
-    const bool started = workers.Start([view = std::move(view), &runner, &shell, &turns,
+    const bool started = workers.Start([view = std::move(view), &runner, &shell, &turns, &state,
                                         folder = std::move(folder), ticket](std::stop_token stop) {
         const ExportTurns::Wait wait = turns.WaitFor(ticket, stop);
         // The turn may come in the same moment as the stop; the stop wins.
@@ -119,7 +197,10 @@ void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                 // The earlier export has just written its own last word.
                 view->ShowOperationStatus(kExportStartText);
             }
-            ExportWorker(view, runner, shell, folder, stop);
+            // A refresh begun from here on replaces the rows this export reads.
+            const uint64_t listing = state.LatestListing();
+            ExportWorker(view, runner, shell, folder, stop, StderrLog(),
+                         [&state, listing] { return state.LatestListing() != listing; });
         }
         turns.Done(ticket);
     });

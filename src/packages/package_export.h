@@ -9,9 +9,11 @@
 // time in the order they were asked for; one asked for while another runs
 // waits its turn and then pulls into its own folder, so neither loses a row
 // nor writes into the other's folder.
+#include <functional>
 #include <memory>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "adbtool/adb_commands.h"
 #include "adbtool/command_runner.h"
@@ -19,6 +21,7 @@
 #include "packages/package_rows.h"
 #include "packages/packages_state.h"
 #include "packages/packages_view.h"
+#include "packages/pull_outcome.h"
 #include "platform/shell.h"
 #include "ui/dialogs.h"
 
@@ -28,9 +31,23 @@ inline constexpr const char* kExportStartText = "正在导出，请耐心等待.
 inline constexpr const char* kNothingCheckedText = "尚未选择需要导出的软件，【支持多选】";
 inline constexpr const char* kExportDoneText = "导出完成，如果没有显示请检查和PC的连接";
 inline constexpr const char* kExportFolderLostText = "保存文件夹I/O异常，备份失败";
+// An export that went through its rows but did not get every package: the
+// cause, then the packages missing.
+inline constexpr const char* kExportIncompleteText = "导出未完成，请检查和PC的连接";
+inline constexpr const char* kExportFolderFullText = "导出未完成，保存文件夹所在的磁盘空间不足";
+inline constexpr const char* kExportFolderReadOnlyText = "导出未完成，保存文件夹不允许写入";
+inline constexpr const char* kExportMissingLead = "，未导出：";
+// A refresh emptied the list while an export was running: the rows it had not
+// come to are gone, so it cannot have exported them.
+inline constexpr const char* kExportListRefreshedText =
+    "导出未完成，导出时软件列表被刷新，请重新勾选后再导出";
 
 // What the folder chooser asks.
 std::string ExportFolderPrompt();
+
+// Where the pull of one row puts its file on the PC.
+std::string ExportTargetPath(const std::string& name, const std::string& packageName,
+                             const std::string& folder);
 
 // The pull of one row: into the folder under the phone's file name, or, for
 // an APK inside a folder of its own, to FOLDER/<package>.apk.
@@ -54,18 +71,30 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
                            PackagesState& state);
 
 enum class ExportEnd {
-    Finished,    // every checked row pulled (or tried); folder opened, operation status done
+    Finished,    // every checked row pulled; folder opened, operation status done
+    Incomplete,  // every checked row tried, some not pulled: folder opened, operation status
+                 // names the cause and the packages missing
     NotStarted,  // adb could not be started: the rest is dropped silently
     FolderLost,  // the folder is gone: the install status says so, nothing more is pulled
     WindowGone,  // the window closed during the export: nothing more happens
     Stopped,     // the program is ending: the pull was ended, nothing more happens
 };
 
+// The operation status of an export that missed packages: the cause of the
+// first failure, then the packages (the first kMissingNamed by name).
+inline constexpr std::size_t kMissingNamed = 5;
+std::string ExportIncompleteText(PullFailure firstFailure, const std::vector<std::string>& missing);
+
 // Pulls every checked row in list order, each to its end before the next
-// row is looked at; rows and check marks are read afresh for every row.
+// row is looked at; rows and check marks are read afresh for every row. Each
+// pull is judged (pull_outcome.h); a failed one leaves no file of its own
+// under the backup's name and the export goes on with the next row.
+// listReplaced, when given, tells at the end whether a refresh replaced the
+// list during the export; the status then says the export did not finish.
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop = {});
+                       std::stop_token stop = {}, const LogSink& log = StderrLog(),
+                       const std::function<bool()>& listReplaced = {});
 
 // Queues ExportWorker behind any export still running (state's turns), on a
 // thread of `workers`; a stop ends its wait for the turn too. state, runner

@@ -16,12 +16,9 @@ bool AddPackageRow(PackageRows& rows, std::string_view line) {
 }
 
 int FillPackageList(PackageRows& rows, PackagesView& view, std::string_view text) {
-    // The parser hands the rows back top row first; inserting each at the top
-    // means going through them from the bottom.
+    // The parser hands the rows back top row first, as InsertAllAtTop takes them.
     const std::vector<PackageRow> parsed = ParsePackageList(text);
-    for (auto it = parsed.rbegin(); it != parsed.rend(); ++it) {
-        rows.InsertAtTop(it->name, it->packageName);
-    }
+    rows.InsertAllAtTop(parsed);
     view.ShowOperationStatus(kListingDoneText);
     return static_cast<int>(parsed.size());
 }

@@ -45,6 +45,7 @@ public:
     // because a test may read it from elsewhere).
     uint64_t BeginListing() { return ++latestListing_; }
     bool IsLatestListing(uint64_t listing) const { return listing == latestListing_; }
+    uint64_t LatestListing() const { return latestListing_; }
 
     // The folder chosen for the latest export (empty before the first).
     std::string ExportFolder() const;

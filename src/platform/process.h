@@ -22,6 +22,18 @@ enum class SpawnError {
 };
 const char* ToText(SpawnError e);
 
+// How a child ended, as far as its launcher can tell.
+struct ExitStatus {
+    enum class Kind {
+        Unknown,    // not ended within the wait, or the launcher cannot tell
+        Exited,     // code holds its exit code
+        Signalled,  // code holds the number of the signal that ended it
+    };
+    Kind kind = Kind::Unknown;
+    int code = 0;
+    bool Succeeded() const { return kind == Kind::Exited && code == 0; }
+};
+
 // The running child and the read end of its output pipe. Destroying it closes
 // the pipe and reaps the child without blocking the caller.
 class ChildOutput {
@@ -32,6 +44,13 @@ public:
     virtual long Read(std::span<char> buffer) = 0;
     // Ends a pending or later Read (kills the child); callable from any thread.
     virtual void Cancel() = 0;
+    // Once Read has given 0: waits at most bound for the child to end and says
+    // how it did. The child is left for the destructor to reap, so its pid
+    // stays its own until then. Launchers that cannot tell give Unknown.
+    virtual ExitStatus WaitForExit(std::chrono::milliseconds bound) {
+        (void)bound;
+        return {};
+    }
 };
 
 class ProcessLauncher {
@@ -43,7 +62,8 @@ public:
     virtual Result<bool, SpawnError> LaunchDetached(const std::vector<std::string>& argv) = 0;
 };
 
-// The real thing. systemDir is searched before PATH for bare program names.
+// The real thing. systemDir is searched before PATH for bare program names
+// (the program passes the folder of the adb it runs).
 std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir);
 
 // This program's process id: no other running program has it, so it makes a

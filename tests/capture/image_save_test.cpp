@@ -9,6 +9,7 @@
 #include "capture/resolution_sizes.h"
 #include "capture/test_pictures.h"
 #include "imaging/octree_quantizer.h"
+#include "support/child_faults.h"
 #include "support/test_paths.h"
 
 namespace nimbo {
@@ -304,6 +305,60 @@ TEST_F(ImageSaveTest, UnreadableChoicesFailInsteadOfGuessing) {
     EXPECT_TRUE(std::filesystem::is_empty(paths_.documentsDir));
     // GIF never uses the size, so it cannot trip over it.
     EXPECT_EQ(Save("GIF", "0x0").outcome, SaveOutcome::Saved);
+}
+
+// A full disk (a file-size limit) and a read-only documents folder, each in a
+// child process of its own: every format fails with "保存失败..", and the
+// picture saved earlier under the same name stays whole, with no part file
+// beside it.
+class ImageSaveFaultTest : public ImageSaveTest {
+protected:
+    void SetUp() override {
+        for (const char* ext : {".jpg", ".bmp", ".png", ".gif"}) {
+            std::ofstream(Documents(std::string("20100106-140509") + ext)) << "earlier picture";
+        }
+    }
+    // Saves in every format; 0 when each failed as it should.
+    int SaveEveryFormatFails() {
+        for (auto format : kFormatListEntries) {
+            const SaveResult result = Save(std::string(format), "320x480");
+            if (result.outcome != SaveOutcome::WriteFailed) return 1;
+            if (statuses_.back() != kStatusSaveFailed) return 2;
+        }
+        return 0;
+    }
+    void ExpectEarlierPicturesWhole() {
+        int files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(paths_.documentsDir)) {
+            ++files;
+            std::ifstream in(entry.path());
+            std::string text((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(text, "earlier picture") << entry.path();
+        }
+        EXPECT_EQ(files, 4);
+    }
+};
+
+TEST_F(ImageSaveFaultTest, FullDiskLeavesTheEarlierPictureWhole) {
+    const int code = test::RunInChild([&] {
+        if (!test::LimitFileSize(2048)) return test::kFaultUnavailable;
+        return SaveEveryFormatFails();
+    });
+    if (code == test::kFaultUnavailable) GTEST_SKIP() << "no file-size limit here";
+    EXPECT_EQ(code, 0);
+    ExpectEarlierPicturesWhole();
+}
+
+TEST_F(ImageSaveFaultTest, ReadOnlyDocumentsFolderLeavesTheEarlierPictureWhole) {
+    const int code = test::RunInChild([&] {
+        if (!test::MakeFolderReadOnly(paths_.documentsDir.string())) {
+            return test::kFaultUnavailable;
+        }
+        return SaveEveryFormatFails();
+    });
+    if (code == test::kFaultUnavailable) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_EQ(code, 0);
+    ExpectEarlierPicturesWhole();
 }
 
 }  // namespace

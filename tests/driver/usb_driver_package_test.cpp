@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/child_faults.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
 
@@ -125,6 +126,29 @@ TEST_F(DriverPackageTest, UnwritableHomeListsEveryFileAndStillTellsTheUser) {
                   "    i386/WdfCoInstaller01007.dll\n    i386/WinUSBCoInstaller.dll\n"
                   "    i386/WUDFUpdate_01007.dll\n    51-android.rules\n"
                   "请检查该文件夹的写入权限和磁盘空间，然后再次单击“安装USB驱动”。");
+}
+
+TEST_F(DriverPackageTest, ReadOnlyOrFullDriverFolderNamesEveryFileNotWritten) {
+    ASSERT_TRUE(WriteUsbDriverPackage(paths_).Complete());
+    // Read-only: nothing is opened, so the files of the earlier press stay whole.
+    const int readOnly = test::RunInChild([&] {
+        if (!test::MakeFolderReadOnly(paths_.driverDir.string())) return test::kFaultUnavailable;
+        return WriteUsbDriverPackage(paths_).failed.size() == std::size(kPackageFiles) ? 0 : 1;
+    });
+    if (readOnly == test::kFaultUnavailable) GTEST_SKIP() << "no mount namespaces here";
+    EXPECT_EQ(readOnly, 0);
+    for (const auto& [name, id] : kPackageFiles) {
+        EXPECT_EQ(ReadFile(paths_.driverDir / name), Bytes(id)) << name;
+    }
+    // Full: every file larger than the room left is named in the message (the
+    // files are rewritten in place, so those are cut short until the next press).
+    const int full = test::RunInChild([&] {
+        if (!test::LimitFileSize(64)) return test::kFaultUnavailable;
+        const DriverPackage package = WriteUsbDriverPackage(paths_);
+        const std::string text = UdevRuleMessage(package);
+        return !package.failed.empty() && text.find("写入失败") != std::string::npos ? 0 : 1;
+    });
+    EXPECT_EQ(full, 0);
 }
 
 TEST_F(DriverPackageTest, MissingRuleBytesAreReportedButTheRestIsWritten) {

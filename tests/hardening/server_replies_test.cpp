@@ -99,6 +99,34 @@ TEST(HostileServer, ConnectionClosedAfterTwoBytesAtEveryStep) {
     EXPECT_TRUE(partial.pixels.empty());
 }
 
+TEST(HostileServer, FrameTrickledWithinEveryReceivesTimeOutIsGivenUpAtTheFrameLimit) {
+    // A 4 x 4 frame (32 bytes) one byte every 100 ms: each receive is answered
+    // well within its 5 s, but the whole block takes 3.2 s. With a 1 s limit
+    // for the block the capture gives up; without it, the window would wait
+    // for as long as the peer cares to trickle.
+    auto trickle = [](ScriptedServer& server) {
+        server.ReadRequest().Send("OKAY").ReadRequest().Send("OKAY").Send(Words({16, 32, 4, 4}));
+        server.Read(1);
+        for (int i = 0; i < 32; ++i) server.Send(std::string(1, '\x7f')).Pause(100ms);
+        server.Start();
+    };
+    ScriptedServer slow;
+    trickle(slow);
+    const FramebufferCapture given =
+        CaptureFramebuffer("emulator-5554", EndpointAt(slow.port()), 1000ms);
+    EXPECT_EQ(given.code, CaptureResult::ReceiveError);
+    EXPECT_TRUE(given.header.has_value());
+    EXPECT_TRUE(given.pixels.empty());
+
+    // The same trickle within the default limit is a frame like any other.
+    ScriptedServer patient;
+    trickle(patient);
+    const FramebufferCapture whole =
+        CaptureFramebuffer("emulator-5554", EndpointAt(patient.port()));
+    EXPECT_EQ(whole.code, CaptureResult::Done);
+    EXPECT_EQ(whole.pixels.size(), 32u);
+}
+
 TEST(HostileServer, HeadersPromisingMoreThanTheyHoldAreRefusedBeforeAllocating) {
     struct Case {
         const char* what;

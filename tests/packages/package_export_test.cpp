@@ -13,6 +13,7 @@
 
 #include "packages/package_test_support.h"
 #include "platform/paths.h"
+#include "support/phonesim_apk.h"
 
 namespace nimbo {
 namespace {
@@ -55,9 +56,19 @@ private:
     std::jthread thread_;
 };
 
+// The stand-in adb writes the file a pull names and says so as adb 29 does
+// without a terminal; EXTRA runs first and may end the script with "exit".
+std::string PullLikeAdb(const std::string& extra = "") {
+    return extra + "\n" +
+           "if [ \"$1\" = pull ]; then t=\"$3\"; [ -d \"$t\" ] && t=\"$t/${2##*/}\"; "
+           "printf 'apk-bytes' > \"$t\" || exit 1; "
+           "echo \"$2: 1 file pulled, 0 skipped. 0.1 MB/s (9 bytes in 0.001s)\"; fi";
+}
+
 class PackageExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        adb_.Hook(PullLikeAdb());
         savedDir_ = platform::GetCurrentDirectory();
         folder_ = (target_.path() / "备份 文件夹").string();
         fs::create_directories(folder_);
@@ -138,7 +149,8 @@ TEST_F(PackageExportTest, CheckedRowsArePulledOneByOneTopFirstThenTheFolderOpens
 TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
     rows_->SetChecked(0, true);
     // The first pull checks the last row and unchecks nothing else.
-    adb_.Hook("[ \"$2\" = /data/app/com.a-1.apk ] && touch \"" + adb_.dir().string() + "/seen\"");
+    adb_.Hook(PullLikeAdb("[ \"$2\" = /data/app/com.a-1.apk ] && touch \"" + adb_.dir().string() +
+                          "/seen\""));
     adb_.Hold();
     BoundedThread worker([&](std::stop_token stop) {
         EXPECT_EQ(ExportWorker(view_, runner_, shell_, folder_, stop), ExportEnd::Finished);
@@ -153,12 +165,43 @@ TEST_F(PackageExportTest, RowsCheckedDuringTheExportCountWhenTheirTurnComes) {
 
 TEST_F(PackageExportTest, FolderRemovedDuringTheFirstPullStopsTheExport) {
     CheckEveryRow();
-    adb_.Hook("rm -rf \"" + folder_ + "\"");
+    adb_.Hook(PullLikeAdb("rm -rf \"" + folder_ + "\""));
     EXPECT_EQ(Export(), ExportEnd::FolderLost);
     EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk")}));
     EXPECT_EQ(view_->InstallStatus(), kExportFolderLostText);
     EXPECT_EQ(view_->OperationStatus(), "");
     EXPECT_EQ(FoldersOpened(), 0u);
+}
+
+TEST_F(PackageExportTest, FailedPullsLeaveNoPartOfAFileAndTheStatusNamesWhatIsMissing) {
+    CheckEveryRow();
+    rows_->rows[1].packageName = "com.b";
+    // b is cut off by a file-size limit after writing part of itself; c's
+    // phone has gone away by then; a went through.
+    adb_.Hook(PullLikeAdb(
+        "case \"$2\" in */com.b-1.apk) printf 'part' > \"$3/com.b-1.apk\"; kill -XFSZ $$;; "
+        "*/com.c-1.apk) echo 'adb: error: failed to get feature set: device offline'; exit 1;; "
+        "esac"));
+    EXPECT_EQ(Export(), ExportEnd::Incomplete);
+    EXPECT_EQ(adb_.Calls().size(), 3u);
+    EXPECT_EQ(test::ReadFileBytes(fs::path(folder_) / "com.a-1.apk"), "apk-bytes");
+    EXPECT_FALSE(fs::exists(fs::path(folder_) / "com.b-1.apk"));
+    EXPECT_FALSE(fs::exists(fs::path(folder_) / "com.c-1.apk"));
+    // The first failure names the cause; rows without a package name go by
+    // their file name.
+    EXPECT_EQ(view_->OperationStatus(),
+              std::string(kExportFolderFullText) + kExportMissingLead + "com.b、com.c-1.apk");
+    EXPECT_EQ(view_->InstallStatus(), "");
+    EXPECT_EQ(FoldersOpened(), 1u);  // what did arrive is there to see
+}
+
+TEST(ExportIncompleteTextTest, NamesTheFirstFiveAndCountsTheRest) {
+    EXPECT_EQ(ExportIncompleteText(PullFailure::Connection, {"a"}),
+              "导出未完成，请检查和PC的连接，未导出：a");
+    EXPECT_EQ(ExportIncompleteText(PullFailure::FolderReadOnly, {"a", "b"}),
+              "导出未完成，保存文件夹不允许写入，未导出：a、b");
+    EXPECT_EQ(ExportIncompleteText(PullFailure::Connection, {"a", "b", "c", "d", "e", "f", "g"}),
+              "导出未完成，请检查和PC的连接，未导出：a、b、c、d、e 等7个软件");
 }
 
 TEST_F(PackageExportTest, FileInPlaceOfTheFolderIsNoFolder) {
@@ -265,6 +308,8 @@ TEST_F(PackageExportTest, StopEndsThePullUnderWayAndTheExportWaitingForItsTurn) 
     EXPECT_EQ(adb_.Calls(), (Calls{Pull("com.a-1.apk")}));
     EXPECT_EQ(FoldersOpened(), 0u);
     EXPECT_EQ(view_->Writes().size(), writes);
+    // What the killed pull had written is not left to pass for a backup.
+    EXPECT_FALSE(fs::exists(fs::path(folder_) / "com.a-1.apk"));
 
     // An export whose stop came before it began pulls nothing.
     std::stop_source stop;

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "held_answer.h"
 #include "stream.h"
 
 namespace nimbo::phonesim {
@@ -96,7 +97,7 @@ std::string CachedPicture(bool rgba, int width, int height) {
     return pixels;
 }
 
-void ServeFramebuffer(Stream& stream, const PhoneSettings& s) {
+void ServeFramebuffer(Stream& stream, const PhoneSettings& s, const PhoneControl& control) {
     const FramebufferMode mode = s.framebuffer;
     stream.Accept();
     if (mode == FramebufferMode::Refuse) return;
@@ -109,12 +110,14 @@ void ServeFramebuffer(Stream& stream, const PhoneSettings& s) {
         return;
     }
     if (IsVersioned(mode)) {
+        if (!HoldAnswer(&stream, control, &PhoneSettings::frameDelayMs, "framebuffer")) return;
         stream.Write(CachedPicture(true, s.screenWidth, s.screenHeight));
         return;
     }
     // The old service sends a frame only when the client asks with one byte.
     char trigger = 0;
     if (!stream.ReadExact(&trigger, 1)) return;
+    if (!HoldAnswer(&stream, control, &PhoneSettings::frameDelayMs, "framebuffer")) return;
     std::string pixels = CachedPicture(false, s.screenWidth, s.screenHeight);
     if (mode == FramebufferMode::ShortPixels) pixels.resize(pixels.size() / 2);
     stream.Write(pixels);

@@ -25,6 +25,7 @@ std::string TestPictureRgba8888(int width, int height);
 // The header that precedes the pixels in the given mode.
 std::string FramebufferHeader(FramebufferMode mode, int width, int height);
 
-void ServeFramebuffer(Stream& stream, const PhoneSettings& settings);
+// control: read again for frame_delay_ms, which holds the pixel block.
+void ServeFramebuffer(Stream& stream, const PhoneSettings& settings, const PhoneControl& control);
 
 }  // namespace nimbo::phonesim

@@ -40,9 +40,10 @@ void Usage() {
                  "  --install-delay MS  hold the answer to pm install for MS milliseconds\n"
                  "  --list-delay MS     hold the answer to pm list packages\n"
                  "  --pull-delay MS     hold each file a pull asks for\n"
+                 "  --frame-delay MS    hold a screenshot's pixels after its header\n"
                  "The control file holds key=value lines: install, framebuffer, size,\n"
                  "line_endings (lf|crlf), layout, modern (on|off), install_delay_ms,\n"
-                 "list_delay_ms, pull_delay_ms.\n");
+                 "list_delay_ms, pull_delay_ms, frame_delay_ms.\n");
 }
 
 int Listen(int port) {
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
             err = ApplySetting(settings, "list_delay_ms", value("--list-delay"));
         } else if (a == "--pull-delay") {
             err = ApplySetting(settings, "pull_delay_ms", value("--pull-delay"));
+        } else if (a == "--frame-delay") {
+            err = ApplySetting(settings, "frame_delay_ms", value("--frame-delay"));
         } else if (a == "--help" || a == "-h") {
             Usage();
             return 0;

@@ -51,7 +51,7 @@ void Phone::Serve(const std::string& service, Stream& stream) {
     } else if (service == "sync:") {
         ServeSync(stream, fs_, control_);
     } else if (service == "framebuffer:") {
-        ServeFramebuffer(stream, settings);
+        ServeFramebuffer(stream, settings, control_);
     } else {
         Log("refusing unknown service '" + service + "'");
         stream.Refuse();

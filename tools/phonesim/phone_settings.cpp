@@ -112,7 +112,8 @@ std::string ApplySetting(PhoneSettings& s, const std::string& key, const std::st
     }
     for (auto [name, field] :
          {std::pair{"install_delay_ms", &s.installDelayMs},
-          std::pair{"list_delay_ms", &s.listDelayMs}, std::pair{"pull_delay_ms", &s.pullDelayMs}}) {
+          std::pair{"list_delay_ms", &s.listDelayMs}, std::pair{"pull_delay_ms", &s.pullDelayMs},
+          std::pair{"frame_delay_ms", &s.frameDelayMs}}) {
         if (key != name) continue;
         if (!ParseDelay(value, field)) {
             return key + " must be a number of milliseconds, 0.." + std::to_string(kMaxDelayMs);

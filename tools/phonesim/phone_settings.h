@@ -37,6 +37,9 @@ struct PhoneSettings {
     int installDelayMs = 0;
     int listDelayMs = 0;
     int pullDelayMs = 0;
+    // How long a screenshot's pixel block waits after its header: a phone slow
+    // to read its screen.
+    int frameDelayMs = 0;
 };
 
 // Applies one "key=value" setting; returns an error text when it is not understood.

@@ -137,13 +137,27 @@ bool MainDialog::OnInitDialog() {
                                                  *GetDlgItem(ids::kCurrentDevice), context_);
     // The window icon, large and small alike.
     SetIcon(resources::LoadIcon(ids::kMainIcon));
-    // Stop an adb server left from an earlier run before its files are rewritten.
-    context_.runner->LaunchHidden(AdbKillServer());
     SetButtonIcons();
     installResultGroup_->SetBanded(1);
     operationStatusGroup_->SetBanded(1);
     SetUpLists();
     SetItemTextNow(ids::kInstallStatus, ReadyText());
+    if (!startApkFile_.empty()) FillApkPath(startApkFile_);
+    // The rest needs nothing on the screen: starting adb twice (a fork of this
+    // whole process each time) and writing the payloads waited for by the
+    // window made it show late. It runs from the event loop, once the window
+    // is up, in the same order as before.
+    startup_ = MakeTimer(std::chrono::milliseconds(0), [this] {
+        startup_->Stop();
+        FinishStartup();
+    });
+    startup_->Start();
+    return true;
+}
+
+void MainDialog::FinishStartup() {
+    // Stop an adb server left from an earlier run before its files are rewritten.
+    context_.runner->LaunchHidden(AdbKillServer());
     // The adb tool, its library and the companion package into the system directory.
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
@@ -153,7 +167,7 @@ bool MainDialog::OnInitDialog() {
     // The device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
     devices_->StartRetries(context_.startupDeviceRetries, context_.startupDeviceRetryInterval);
-    return true;
+    startupFinished_ = true;
 }
 
 bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
@@ -168,6 +182,10 @@ bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
         platform::ReleaseFreeMemory();
     }
     return true;
+}
+
+bool MainDialog::FillApkPath(const std::string& file) {
+    return install_->FillApkPath(file);
 }
 
 void MainDialog::ChooseApkFile() {

@@ -3,6 +3,7 @@
 // for the whole program; closing it ends the program.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adbtool/app_context.h"
@@ -37,6 +38,15 @@ public:
     const DeviceListPanel* DevicePanel() const { return devices_.get(); }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }
     bool EscapeHidWindow() const { return escapeHid_; }
+    // True once the start-up steps that wait for the window to show have run.
+    bool StartupFinished() const { return startupFinished_; }
+
+    // A file to put into the install path field when the window opens (the
+    // command line's); call before the window is created.
+    void SetStartApkFile(std::string file) { startApkFile_ = std::move(file); }
+    // Puts a file named outside the chooser into the install path field as the
+    // chooser would; false, and the field unchanged, when it names no file.
+    bool FillApkPath(const std::string& file);
 
     // Installing (buttons 1002, 1004, 1010).
     void ChooseApkFile();
@@ -71,6 +81,8 @@ private:
     void BindMessageMap();
     void SetButtonIcons();
     void SetUpLists();
+    // Start-up after the window shows: adb, payloads, the device list.
+    void FinishStartup();
 
     AppContext& context_;
     Session& session_;
@@ -103,6 +115,9 @@ private:
     // Every screenshot window opened, hidden or shown, until this window goes.
     std::vector<std::unique_ptr<ScreenshotDialog>> screenshotWindows_;
     bool escapeHid_ = false;
+    std::string startApkFile_;
+    std::unique_ptr<ui::Timer> startup_;  // runs FinishStartup once
+    bool startupFinished_ = false;
 };
 
 }  // namespace nimbo

@@ -36,6 +36,13 @@ void InstallPanel::OnChooseApkFile() {
     }
 }
 
+bool InstallPanel::FillApkPath(const std::string& file) {
+    auto path = ApkPathForField(file);
+    if (!path) return false;
+    window_.SetItemTextNow(ids::kApkPathEdit, *path);
+    return true;
+}
+
 void InstallPanel::OnStartApkInstall() {
     auto view = std::make_shared<WindowInstallView>(window_.Link());
     view->ShowInstallStatus(kApkInstallStartText);

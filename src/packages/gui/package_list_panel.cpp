@@ -30,6 +30,20 @@ public:
         list_->SetItemData(row, packageName);
         LeaveCheckToClickHandler(row);
     }
+    // One insertion of every row and one redraw: a listing of thousands of
+    // packages inserted row by row at the top moves every row below each time.
+    void InsertAllAtTop(const std::vector<PackageRow>& topFirst) override {
+        const int count = static_cast<int>(topFirst.size());
+        if (count == 0) return;
+        list_->BeginUpdate();
+        list_->InsertItems(0, count, "", kAndroidImage);
+        for (int row = 0; row < count; ++row) {
+            list_->SetItemText(row, 1, topFirst[row].name);
+            list_->SetItemData(row, topFirst[row].packageName);
+            LeaveCheckToClickHandler(row);
+        }
+        list_->EndUpdate();
+    }
     std::string Name(int row) const override { return list_->GetItemText(row, 1); }
     std::string PackageName(int row) const override { return list_->GetItemData(row); }
     bool IsChecked(int row) const override { return list_->GetCheck(row); }

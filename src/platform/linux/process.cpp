@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <utility>
 
@@ -202,6 +203,27 @@ public:
                 return -1;
             }
             return static_cast<long>(n);
+        }
+    }
+
+    ExitStatus WaitForExit(std::chrono::milliseconds bound) override {
+        // WNOWAIT leaves the child a zombie: Cancel may still signal its pid
+        // from another thread, and the destructor reaps it as before. adb has
+        // closed its output by now, so the wait is short; polling keeps it
+        // bounded without a signal handler.
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        for (;;) {
+            siginfo_t info{};
+            const int r =
+                waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) return {};
+            if (info.si_pid == pid_) {
+                if (info.si_code == CLD_EXITED) return {ExitStatus::Kind::Exited, info.si_status};
+                return {ExitStatus::Kind::Signalled, info.si_status};
+            }
+            if (cancelled_.load() || std::chrono::steady_clock::now() >= deadline) return {};
+            usleep(2000);
         }
     }
 

@@ -39,6 +39,11 @@ Paths DefaultPaths() {
     p.driverDir = L"D:\\android_usb_windows";
     p.driverI386Dir = p.driverDir / L"i386";
     p.documentsDir = KnownFolder(FOLDERID_Documents, L"USERPROFILE");
+    // Windows has no system adb: a build without one of its own runs the
+    // adb.exe put beside nimbo.exe (then PATH).
+    std::wstring self(MAX_PATH, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (n > 0 && n < self.size()) p.systemAdbDir = std::filesystem::path(self.substr(0, n)).parent_path();
     return p;
 }
 
