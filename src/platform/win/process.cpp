@@ -231,6 +231,16 @@ public:
         return Copy(buffer, n);
     }
 
+    ExitStatus WaitForExit(std::chrono::milliseconds bound) override {
+        DWORD code = 0;
+        if (WaitForSingleObject(process_.Get(), static_cast<DWORD>(bound.count())) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_.Get(), &code)) {
+            return {};
+        }
+        // Windows has no signals: a program ended from outside has an exit code too.
+        return {ExitStatus::Kind::Exited, static_cast<int>(code)};
+    }
+
     void Cancel() override {
         if (cancelled_.exchange(true)) return;
         TerminateProcess(process_.Get(), 1);
@@ -305,6 +315,10 @@ private:
 
 std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir) {
     return std::make_unique<SystemProcessLauncher>(std::move(systemDir));
+}
+
+int FileSizeLimitSignal() {
+    return 0;
 }
 
 std::int64_t CurrentProcessId() {

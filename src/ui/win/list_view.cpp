@@ -65,6 +65,20 @@ int Win32ListView::InsertItem(int row, const std::string& text, int image) {
     return at;
 }
 
+int Win32ListView::InsertItems(int row, int count, const std::string& text, int image) {
+    if (row < 0 || row > static_cast<int>(rows_.size())) row = static_cast<int>(rows_.size());
+    if (count <= 0) return row;
+    // One change of the list: no redraw until every row is in.
+    BeginUpdate();
+    int first = -1;
+    for (int i = 0; i < count; ++i) {
+        int at = InsertItem(row + i, text, image);
+        if (first < 0) first = at;
+    }
+    EndUpdate();
+    return first;
+}
+
 void Win32ListView::SetItemText(int row, int column, const std::string& text) {
     if (!ValidRow(row) || column < 0 || column >= columns_) return;
     std::wstring wide = Widen(text);

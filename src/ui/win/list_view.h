@@ -21,6 +21,7 @@ public:
 
     int InsertColumn(int index, const std::string& heading, int widthPixels) override;
     int InsertItem(int row, const std::string& text, int image) override;
+    int InsertItems(int row, int count, const std::string& text, int image) override;
     void SetItemText(int row, int column, const std::string& text) override;
     std::string GetItemText(int row, int column) const override;
     int GetItemCount() const override;
