@@ -34,6 +34,10 @@ struct ExitStatus {
     bool Succeeded() const { return kind == Kind::Exited && code == 0; }
 };
 
+// The signal that ends a program writing past the file size limit (SIGXFSZ);
+// 0 where the system has no such signal (Windows).
+int FileSizeLimitSignal();
+
 // The running child and the read end of its output pipe. Destroying it closes
 // the pipe and reaps the child without blocking the caller.
 class ChildOutput {

@@ -163,6 +163,7 @@ void MainDialog::FinishStartup() {
     // The adb tool, its library and the companion package into the system directory.
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
+    ExtractSystemCompanions(context_.paths);
     // Starts the adb server outside any pipe.
     context_.runner->LaunchHidden(AdbWaitForDevice());
     // The device list, then again shortly while the server is still coming up.

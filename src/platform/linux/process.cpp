@@ -356,6 +356,10 @@ std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path
     return std::make_unique<SystemProcessLauncher>(std::move(systemDir));
 }
 
+int FileSizeLimitSignal() {
+    return SIGXFSZ;
+}
+
 std::int64_t CurrentProcessId() {
     return ::getpid();
 }
