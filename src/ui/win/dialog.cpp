@@ -1,6 +1,7 @@
 #include "ui/win/dialog.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -379,8 +380,47 @@ bool Win32DialogPeer::PreTranslate(MSG& msg) {
     return false;
 }
 
+void Win32DialogPeer::AcceptFileDrops(bool on) {
+    // Controls do not accept files themselves, so the shell hands a drop on
+    // any of them to this window: an edit field never takes the name as text.
+    if (hwnd_) DragAcceptFiles(hwnd_, on ? TRUE : FALSE);
+}
+
+void Win32DialogPeer::WatchContextMenu(int id) {
+    contextMenuIds_.insert(id);
+}
+
+namespace {
+
+std::vector<std::string> DroppedFiles(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+        paths.push_back(platform::win::Narrow(path));
+    }
+    return paths;
+}
+
+}  // namespace
+
 LRESULT Win32DialogPeer::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_DROPFILES: {
+            HDROP drop = reinterpret_cast<HDROP>(wp);
+            const std::vector<std::string> paths = DroppedFiles(drop);
+            DragFinish(drop);
+            dialog_.HandleFileDrop(paths);
+            return 0;
+        }
+        case WM_CONTEXTMENU: {
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wp));
+            if (contextMenuIds_.count(id) == 0) break;
+            dialog_.HandleCommand(id, Notification::ContextMenu);
+            return 0;
+        }
         case WM_COMMAND: {
             const int id = LOWORD(wp), code = HIWORD(wp);
             HWND from = reinterpret_cast<HWND>(lp);

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "ui/dialog.h"
@@ -36,6 +37,8 @@ public:
     std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
                                      std::function<void()> tick) override;
     bool WakeLink() override;
+    void AcceptFileDrops(bool on) override;
+    void WatchContextMenu(int id) override;
 
     HWND Hwnd() const { return hwnd_; }
     HWND ItemHwnd(int id) const;
@@ -65,6 +68,7 @@ private:
     std::vector<std::unique_ptr<CustomHostWindow>> customOwned_;
     std::vector<CustomHostWindow*> hosts_;
     std::map<int, Win32ListView*> lists_;
+    std::set<int> contextMenuIds_;
     bool created_ = false;
     bool modal_ = false;
     bool ended_ = false;
