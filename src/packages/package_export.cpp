@@ -159,8 +159,7 @@ ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandR
             DiscardFailedPull(target, before);
             return ExportEnd::Stopped;
         }
-        const PullJudgement judged =
-            JudgePull(exit, output, before, platform::IdentifyFile(target));
+        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(target));
         if (!judged.Pulled()) {
             if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
             if (log) log("pulling " + read.name + " failed: " + judged.reason);
