@@ -2,6 +2,9 @@
 option(NIMBO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(NIMBO_TSAN "Build with ThreadSanitizer" OFF)
 option(NIMBO_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+# The Debian package's build (scripts/package): the program carries no adb and
+# runs the system's (src/adbtool/adb_program.h).
+option(NIMBO_SYSTEM_ADB "Carry no adb payload: run the system's adb" OFF)
 
 add_compile_options(-Wall -Wextra -Werror)
 # Qt's headers trip this one under GCC 12 without any fault on our side.

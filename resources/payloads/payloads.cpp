@@ -9,11 +9,16 @@
 #include "payload_list.inc"
 #undef NIMBO_PAYLOAD
 
+// The adb program's file name: "adb", or "adb.exe" where the build says so.
+#ifndef NIMBO_ADB_FILE_NAME
+#define NIMBO_ADB_FILE_NAME "adb"
+#endif
+
 namespace nimbo::payloads {
 namespace {
 
 constexpr std::array<PayloadInfo, 8> kTable{{
-    {1, 138, "adb", Folder::System},
+    {1, 138, NIMBO_ADB_FILE_NAME, Folder::System},
     {2, 139, "AdbWinApi.dll", Folder::System},
     {3, 140, "quillet.apk", Folder::System},
     {4, 141, "android_winusb.inf", Folder::Driver},
@@ -21,6 +26,10 @@ constexpr std::array<PayloadInfo, 8> kTable{{
     {6, 145, "WdfCoInstaller01007.dll", Folder::DriverI386},
     {7, 159, "WinUSBCoInstaller.dll", Folder::DriverI386},
     {8, 160, "WUDFUpdate_01007.dll", Folder::DriverI386},
+}};
+
+constexpr std::array<CompanionFile, 1> kCompanions{{
+    {162, "AdbWinUsbApi.dll"},
 }};
 
 struct Embedded {
@@ -40,6 +49,10 @@ const Embedded kEmbedded[] = {
 
 std::span<const PayloadInfo> PayloadTable() {
     return kTable;
+}
+
+std::span<const CompanionFile> SystemCompanionFiles() {
+    return kCompanions;
 }
 
 const PayloadInfo* FindPayload(int number) {

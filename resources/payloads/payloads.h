@@ -19,6 +19,15 @@ struct PayloadInfo {
 std::span<const PayloadInfo> PayloadTable();
 // The row of a payload number; nullptr outside 1 to 8.
 const PayloadInfo* FindPayload(int number);
+// Files that go beside adb into the system directory without a number of
+// their own: adb's WinUSB library, which a Windows build embeds together with
+// adb.exe. A build that left a file out has no bytes for it.
+struct CompanionFile {
+    int resourceId;
+    const char* fileName;
+};
+std::span<const CompanionFile> SystemCompanionFiles();
+
 // The embedded bytes of a resource id; empty when the build left it out.
 std::span<const unsigned char> FindPayloadBytes(int resourceId);
 

@@ -46,4 +46,35 @@ AdbCommand AdbPullToFile(const std::string& phonePath, const std::string& target
             "adb pull " + Quoted(phonePath) + " " + Quoted(targetFile)};
 }
 
+AdbCommand AdbInstallMultiple(const std::vector<std::string>& apkPaths) {
+    AdbCommand command{{"adb", "install-multiple", "-r"}, "adb install-multiple -r"};
+    for (const std::string& given : apkPaths) {
+        const std::string path = NotAnOption(given);
+        command.argv.push_back(path);
+        command.text += " " + Quoted(path);
+    }
+    return command;
+}
+
+AdbCommand AdbShellScript(const std::string& script) {
+    return {{"adb", "shell", script}, "adb shell " + Quoted(script)};
+}
+
+AdbCommand AdbConnect(const std::string& address) {
+    return {{"adb", "connect", address}, "adb connect " + address};
+}
+
+AdbCommand AdbDisconnect(const std::string& serial) {
+    return {{"adb", "disconnect", serial}, "adb disconnect " + serial};
+}
+
+AdbCommand OnDevice(AdbCommand command, const std::string& serial) {
+    if (serial.empty() || command.argv.empty()) return command;
+    command.argv.insert(command.argv.begin() + 1, {"-s", serial});
+    const size_t afterAdb = command.text.find(' ');
+    command.text.insert(afterAdb == std::string::npos ? command.text.size() : afterAdb,
+                        " -s " + serial);
+    return command;
+}
+
 }  // namespace nimbo

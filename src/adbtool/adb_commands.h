@@ -1,7 +1,8 @@
 #pragma once
 // Every adb command line the program runs: the argument vector handed to the
 // launcher, and the text form the way a user would type it, for logs and tests.
-// No command names a device: adb's single attached device is meant.
+// No command names a device: adb's single attached device is meant, unless
+// OnDevice names one (several phones attached).
 #include <string>
 #include <vector>
 
@@ -25,5 +26,17 @@ AdbCommand AdbPull(const std::string& fileName, const std::string& folder);
 // adb pull "PHONE_PATH" "TARGET_FILE": for APKs that all sit in folders of their
 // own as base.apk, so each one can be given its package's name on the PC.
 AdbCommand AdbPullToFile(const std::string& phonePath, const std::string& targetFile);
+// adb install-multiple -r "PATH" "PATH"...: the parts of one split app in one
+// install session. adb takes every trailing argument ending in .apk as a part.
+AdbCommand AdbInstallMultiple(const std::vector<std::string>& apkPaths);
+// adb shell "SCRIPT": one phone shell running several commands at once.
+AdbCommand AdbShellScript(const std::string& script);
+// adb connect HOST:PORT / adb disconnect SERIAL: network devices.
+AdbCommand AdbConnect(const std::string& address);
+AdbCommand AdbDisconnect(const std::string& serial);
+
+// The same command for one device: "adb -s SERIAL ...". An empty serial
+// leaves the command exactly as it was.
+AdbCommand OnDevice(AdbCommand command, const std::string& serial);
 
 }  // namespace nimbo

@@ -40,6 +40,10 @@ struct AppContext {
     // How long the device list waits for the server (connect, each receive or
     // send); the window's thread waits that long for a silent server.
     platform::SocketTimeouts deviceListTimeouts = kDeviceListTimeouts;
+    // Whether the device list follows plugging and unplugging by itself
+    // (host:track-devices on a background worker). The program turns it on;
+    // tests that script the server leave it off unless they test it.
+    bool trackDevices = false;
 
     // The host server's endpoint for one use with these time-outs.
     AdbEndpoint AdbServer(platform::SocketTimeouts timeouts) const {

@@ -33,6 +33,7 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
     const bool perChunk = mode == DeliveryMode::PerChunk;
     std::vector<char> buffer(perChunk ? kChunkReadSize : kAccumulatedReadSize);
     std::string accumulated;
+    bool paused = false;
     for (;;) {
         long n = child.Read(buffer);
         if (n == 0) break;
@@ -44,7 +45,8 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
         if (perChunk) {
             if (sink) sink(OutputChunk(buffer.data(), static_cast<size_t>(n)));
         } else {
-            clock_.Sleep(kAccumulatedPause);
+            if (!paused) clock_.Sleep(kAccumulatedPause);
+            paused = true;
             accumulated.append(buffer.data(), static_cast<size_t>(n));
         }
     }

@@ -10,6 +10,29 @@
 
 namespace nimbo {
 
+namespace {
+
+// Replaces the file with exactly these bytes; false when it cannot be created
+// or written.
+bool WriteWhole(const std::filesystem::path& path, std::span<const unsigned char> bytes) {
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", path.string().c_str(), std::strerror(errno));
+        return false;
+    }
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "nimbo: writing %s failed\n", path.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::filesystem::path PayloadPath(const payloads::PayloadInfo& row, const platform::Paths& paths) {
     switch (row.folder) {
         case payloads::Folder::System:
@@ -28,19 +51,7 @@ int ExtractPayload(int number, const platform::Paths& paths, PayloadBytesLookup 
     std::span<const unsigned char> bytes = lookup ? lookup(row->resourceId) : decltype(bytes){};
     if (bytes.empty()) return 0;
     std::filesystem::path path = PayloadPath(*row, paths);
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-        return 0;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "nimbo: writing %s failed\n", path.c_str());
-        return 0;
-    }
+    if (!WriteWhole(path, bytes)) return 0;
     if (row->number == 1) {
         // adb is run from the system directory, so it needs its execute bits.
         using std::filesystem::perms;
@@ -50,6 +61,15 @@ int ExtractPayload(int number, const platform::Paths& paths, PayloadBytesLookup 
                                      std::filesystem::perm_options::add, ec);
     }
     return 1;
+}
+
+int ExtractSystemCompanions(const platform::Paths& paths, PayloadBytesLookup lookup) {
+    int written = 0;
+    for (const auto& file : payloads::SystemCompanionFiles()) {
+        std::span<const unsigned char> bytes = lookup ? lookup(file.resourceId) : decltype(bytes){};
+        if (!bytes.empty() && WriteWhole(paths.systemDir / file.fileName, bytes)) ++written;
+    }
+    return written;
 }
 
 }  // namespace nimbo

@@ -22,4 +22,10 @@ std::filesystem::path PayloadPath(const payloads::PayloadInfo& row, const platfo
 int ExtractPayload(int number, const platform::Paths& paths,
                    PayloadBytesLookup lookup = &payloads::FindPayloadBytes);
 
+// Writes every system companion file the build embedded (SystemCompanionFiles)
+// into the system directory, with the same care as ExtractPayload; returns how
+// many were written. None on a build that embeds none.
+int ExtractSystemCompanions(const platform::Paths& paths,
+                            PayloadBytesLookup lookup = &payloads::FindPayloadBytes);
+
 }  // namespace nimbo

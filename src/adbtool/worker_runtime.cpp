@@ -23,6 +23,14 @@ WorkerRuntime::~WorkerRuntime() {
 }
 
 bool WorkerRuntime::Start(std::function<void(std::stop_token)> work) {
+    return StartWork(std::move(work), false);
+}
+
+bool WorkerRuntime::StartBackground(std::function<void(std::stop_token)> work) {
+    return StartWork(std::move(work), true);
+}
+
+bool WorkerRuntime::StartWork(std::function<void(std::stop_token)> work, bool background) {
     Reap();
     std::string failure;
     {
@@ -30,25 +38,28 @@ bool WorkerRuntime::Start(std::function<void(std::stop_token)> work) {
         if (stopping_) return false;
         const auto worker = workers_.emplace(workers_.end());
         ++counts_.running;
+        if (background) ++counts_.background;
         try {
             // The thread's last step takes the lock, so it cannot mark itself
             // returned before its std::thread has been stored below.
-            worker->thread = std::thread(
-                [this, worker, work = std::move(work), stop = stop_.get_token()]() mutable {
-                    work(stop);
-                    // What the work holds (a window's view, say) goes before the
-                    // worker counts as returned.
-                    work = nullptr;
-                    std::lock_guard done(mutex_);
-                    worker->returned = true;
-                    --counts_.running;
-                    ++counts_.finished;
-                    idle_.notify_all();
-                });
+            worker->thread = std::thread([this, worker, work = std::move(work),
+                                          stop = stop_.get_token(), background]() mutable {
+                work(stop);
+                // What the work holds (a window's view, say) goes before the
+                // worker counts as returned.
+                work = nullptr;
+                std::lock_guard done(mutex_);
+                worker->returned = true;
+                --counts_.running;
+                if (background) --counts_.background;
+                ++counts_.finished;
+                idle_.notify_all();
+            });
             return true;
         } catch (const std::system_error& e) {
             workers_.erase(worker);
             --counts_.running;
+            if (background) --counts_.background;
             failure = e.what();
         }
     }
@@ -70,18 +81,20 @@ bool WorkerRuntime::StopAndJoin(std::chrono::milliseconds bound) {
     // killed and their waits end. Not under our lock, which the workers need
     // to return.
     stop_.request_stop();
-    return WaitUntilIdle(bound);
+    return WaitUntilIdle(bound, true);
 }
 
 bool WorkerRuntime::WaitIdle(std::chrono::milliseconds bound) {
-    return WaitUntilIdle(bound);
+    return WaitUntilIdle(bound, false);
 }
 
-bool WorkerRuntime::WaitUntilIdle(std::chrono::milliseconds bound) {
+bool WorkerRuntime::WaitUntilIdle(std::chrono::milliseconds bound, bool withBackground) {
     bool idle = false;
     {
         std::unique_lock lock(mutex_);
-        idle = idle_.wait_for(lock, bound, [this] { return counts_.running == 0; });
+        idle = idle_.wait_for(lock, bound, [this, withBackground] {
+            return counts_.running - (withBackground ? 0 : counts_.background) == 0;
+        });
     }
     Reap();
     return idle;

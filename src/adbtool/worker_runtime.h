@@ -27,8 +27,10 @@ namespace nimbo {
 class WorkerRuntime {
 public:
     struct Counts {
-        int running = 0;   // started and not yet returned
-        int finished = 0;  // returned since the runtime was made
+        int running = 0;     // started and not yet returned
+        int finished = 0;    // returned since the runtime was made
+        int background = 0;  // of those running, the ones that run until stopped
+        int Foreground() const { return running - background; }
     };
 
     // log receives one line per thread that could not be made.
@@ -45,6 +47,10 @@ public:
     // could be made (logged) or once a stop was requested (the program is
     // ending; nothing is logged).
     bool Start(std::function<void(std::stop_token)> work);
+    // The same for work that runs until the stop (a watch on the device
+    // list): counted apart, so WaitIdle does not wait for it; StopAndJoin
+    // and the destructor do.
+    bool StartBackground(std::function<void(std::stop_token)> work);
 
     Counts Workers() const;
 
@@ -52,8 +58,8 @@ public:
     // the bound has passed, and joins the threads that returned. True when
     // none is left running. Later Starts are refused.
     bool StopAndJoin(std::chrono::milliseconds bound);
-    // Waits, without stopping anything, until no worker runs or the bound has
-    // passed; true when none runs. For tests.
+    // Waits, without stopping anything, until no worker runs (background work
+    // aside) or the bound has passed; true when none runs. For tests.
     bool WaitIdle(std::chrono::milliseconds bound);
 
 private:
@@ -62,7 +68,8 @@ private:
         bool returned = false;
     };
 
-    bool WaitUntilIdle(std::chrono::milliseconds bound);
+    bool StartWork(std::function<void(std::stop_token)> work, bool background);
+    bool WaitUntilIdle(std::chrono::milliseconds bound, bool withBackground);
     // Joins the threads whose work has returned.
     void Reap();
 

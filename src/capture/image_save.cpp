@@ -75,10 +75,14 @@ const ImageFormat* ImageFormatOfText(std::string_view text) {
     return nullptr;
 }
 
+// The system's folder separator; a chosen path may use either on Windows.
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+constexpr const char* kSeparators = kSeparator == '/' ? "/" : "/\\";
+
 std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     const ImageFormat& format = ImageFormatOfType(typeCode);
     std::string folder = context.paths.documentsDir.string();
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
     if (autoName) {
         // A fresh account may have no documents folder yet: make it rather than
         // fail the save.
@@ -93,12 +97,12 @@ std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     }
     const auto chosen = context.dialogs.SaveFile("", {format.filter}, 0, "", "");
     if (!chosen || chosen->empty()) return {};
-    const std::size_t slash = chosen->rfind('/');
+    const std::size_t slash = chosen->find_last_of(kSeparators);
     if (slash == std::string::npos) {
         context.state.lastSaveFolder.clear();
     } else {
         // A file straight in the root keeps "/" as its folder rather than nothing.
-        context.state.lastSaveFolder = slash == 0 ? "/" : chosen->substr(0, slash);
+        context.state.lastSaveFolder = slash == 0 ? chosen->substr(0, 1) : chosen->substr(0, slash);
     }
     return *chosen;
 }

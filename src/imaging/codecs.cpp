@@ -5,6 +5,7 @@
 
 #include "imaging/bitmap.h"
 #include "imaging/encoders.h"
+#include "platform/files.h"
 #include "platform/process.h"
 
 namespace nimbo::imaging {
@@ -68,7 +69,7 @@ Result<Saved, SaveError> SaveImageToFile(const Bitmap& image, const std::string&
     // The process id in the name keeps two copies of the program that save to
     // the same path from writing into one partial file.
     const std::string partial = path + ".part" + std::to_string(platform::CurrentProcessId());
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(partial.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> out(platform::OpenFile(partial, "wb"));
     if (!out) return Err{SaveError::OpenFailed};
     std::setvbuf(out.get(), nullptr, _IOFBF, 1 << 20);
 
@@ -90,10 +91,10 @@ Result<Saved, SaveError> SaveImageToFile(const Bitmap& image, const std::string&
     const bool flushed = std::fflush(out.get()) == 0 && !std::ferror(out.get());
     const bool closed = std::fclose(out.release()) == 0;
     if (written && !(flushed && closed)) written = Err{SaveError::WriteFailed};
-    if (written && std::rename(partial.c_str(), path.c_str()) != 0) {
+    if (written && !platform::MoveFileOver(partial, path)) {
         written = Err{SaveError::WriteFailed};
     }
-    if (!written) std::remove(partial.c_str());
+    if (!written) platform::RemoveFile(partial);
     return written;
 }
 

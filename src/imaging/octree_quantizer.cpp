@@ -6,12 +6,22 @@
 // node to fold is found by looking through the deepest level's interior nodes
 // for the smallest (count, time reached).
 //
-// A pixel whose leaf is already known (the previous pixel's colour, or for
-// 16-bit pictures a per-value cache) creates no node and folds nothing, so it is
-// only added to its leaf; the counts on the way up are brought up to date, with
-// the time of the last such pixel, just before the next fold. Since a node's
-// rank depends only on its count and the time it got there, this gives the
-// same folds, tree and sums as walking down from the root for every pixel.
+// A pixel whose leaf is already known (the previous pixel's, or one remembered
+// for its key in a small hashed table) creates no node and folds nothing, so it
+// is only counted on its leaf; the counts on the way up are brought up to date,
+// with the time of the last such pixel, just before the next fold. Since a
+// node's rank depends only on its count and the time it got there, this gives
+// the same folds and tree as walking down from the root for every pixel.
+//
+// The tree looks at bits 7 to 1 of each channel, so pixels that differ only in
+// bit 0 take the same path: for 24-bit pixels the key drops those bits. A leaf
+// only ever goes away by being folded into its parent, and a colour's leaf is
+// always on its path, so a remembered leaf stays right until it is freed.
+//
+// The colour sums are not kept while the tree grows: folding only adds
+// children's sums into their parent, so a final leaf's sum is the sum of every
+// pixel whose colour leads to it, and the pass that writes the indices adds
+// them up.
 #include "imaging/octree_quantizer.h"
 
 #include <new>
@@ -34,11 +44,41 @@ struct Rgb {
     unsigned r, g, b;
 };
 Rgb FromRgb565(std::uint32_t w) {
-    return {imaging::Widen5(w >> 11), imaging::Widen6((w >> 5) & 0x3F),
-            imaging::Widen5(w & 0x1F)};
+    return {imaging::Widen5(w >> 11), imaging::Widen6((w >> 5) & 0x3F), imaging::Widen5(w & 0x1F)};
 }
 Rgb FromBgr(std::uint32_t v) {
     return {(v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF};
+}
+
+constexpr std::uint32_t kNoKey = ~std::uint32_t{0};
+constexpr unsigned kMaxCacheBits = 13;
+constexpr std::uint32_t kHashFactor = 0x9E3779B1u;
+
+template <bool kIs565>
+std::uint32_t PixelAt(const std::uint8_t* row, int x) {
+    if constexpr (kIs565) {
+        return row[2 * x] | (row[2 * x + 1] << 8);
+    } else {
+        return row[3 * x] | (row[3 * x + 1] << 8) | (std::uint32_t{row[3 * x + 2]} << 16);
+    }
+}
+// What decides a pixel's path: a 16-bit value widens to distinct colours, a
+// 24-bit one without bit 0 of each channel.
+template <bool kIs565>
+std::uint32_t KeyOf(std::uint32_t v) {
+    if constexpr (kIs565) {
+        return v;
+    } else {
+        return v & 0xFEFEFEu;
+    }
+}
+template <bool kIs565>
+Rgb ColourOf(std::uint32_t v) {
+    if constexpr (kIs565) {
+        return FromRgb565(v);
+    } else {
+        return FromBgr(v);
+    }
 }
 
 }  // namespace
@@ -51,6 +91,7 @@ std::uint32_t OctreeQuantizer::NewNode(unsigned level, std::uint32_t parent) {
     if (!free_.empty()) {
         const std::uint32_t n = free_.back();
         free_.pop_back();
+        node.incarnation = nodes_[n].incarnation;
         nodes_[n] = node;
         return n;
     }
@@ -58,16 +99,24 @@ std::uint32_t OctreeQuantizer::NewNode(unsigned level, std::uint32_t parent) {
     return static_cast<std::uint32_t>(nodes_.size() - 1);
 }
 
-void OctreeQuantizer::Reset() {
+void OctreeQuantizer::Reset(std::size_t pixels) {
     nodes_.clear();
     free_.clear();
     for (auto& list : interior_) list.clear();
-    pendingLeaves_.clear();
-    nodes_.reserve(4096);
+    for (auto& list : countsToPass_) list.clear();
+    pendingEntries_.clear();
+    nodes_.reserve(256);
     NewNode(kRootLevel, kRoot);
     leafCount_ = 0;
     clock_ = 0;
     ++generation_;
+    // About one entry per 64 pixels, 256 to 8,192 of them: enough for the
+    // colours of a neighbourhood, small enough to stay in the processor's cache
+    // and cheap to make for a small picture.
+    unsigned bits = 8;
+    while (bits < kMaxCacheBits && (std::size_t{1} << (bits + 6)) < pixels) ++bits;
+    cacheShift_ = 32 - bits;
+    leafCache_.assign(std::size_t{1} << bits, CachedLeaf{});
 }
 
 std::uint32_t OctreeQuantizer::AddColor(unsigned r, unsigned g, unsigned b) {
@@ -77,12 +126,7 @@ std::uint32_t OctreeQuantizer::AddColor(unsigned r, unsigned g, unsigned b) {
         Node& node = nodes_[n];
         ++node.pixelCount;
         node.reachedAt = now;
-        if (node.isLeaf) {
-            node.red += r;
-            node.green += g;
-            node.blue += b;
-            return n;
-        }
+        if (node.isLeaf) return n;
         const unsigned level = node.level;
         const unsigned index = ChildIndex(r, g, b, level);
         std::uint32_t child = node.children[index];
@@ -101,33 +145,46 @@ std::uint32_t OctreeQuantizer::AddColor(unsigned r, unsigned g, unsigned b) {
     }
 }
 
-void OctreeQuantizer::AddToLeaf(std::uint32_t leaf, unsigned r, unsigned g, unsigned b,
-                                std::uint32_t count) {
+void OctreeQuantizer::AddToLeaf(std::uint32_t leaf, std::uint32_t count, std::uint32_t at) {
     Node& node = nodes_[leaf];
-    if (node.pending == 0) pendingLeaves_.push_back(leaf);
-    node.pending += count;
-    node.pendingAt = ++clock_;
-    node.red += std::uint64_t{r} * count;
-    node.green += std::uint64_t{g} * count;
-    node.blue += std::uint64_t{b} * count;
+    node.pixelCount += count;
+    if (node.reachedAt < at) node.reachedAt = at;
+    if (node.up == 0) countsToPass_[node.level].push_back(leaf);
+    node.up += count;
+    if (node.upAt < at) node.upAt = at;
 }
 
-void OctreeQuantizer::CountPending() {
-    for (std::uint32_t leaf : pendingLeaves_) {
-        Node& node = nodes_[leaf];
-        const std::uint32_t count = node.pending;
-        const std::uint32_t at = node.pendingAt;
-        node.pending = 0;
-        std::uint32_t n = leaf;
-        for (;;) {
-            Node& up = nodes_[n];
-            up.pixelCount += count;
-            if (up.reachedAt < at) up.reachedAt = at;
-            if (n == kRoot) break;
-            n = up.parent;
+void OctreeQuantizer::SettleEntry(CachedLeaf& entry) {
+    if (entry.pending == 0) return;
+    AddToLeaf(entry.leaf, entry.pending, entry.pendingAt);
+    entry.pending = 0;
+}
+
+void OctreeQuantizer::SettleEntries() {
+    for (std::uint32_t place : pendingEntries_) SettleEntry(leafCache_[place]);
+    pendingEntries_.clear();
+}
+
+void OctreeQuantizer::CountUpTo(unsigned level) {
+    // Level by level from the bottom, so a node passes on what its children
+    // passed to it in the same sweep.
+    for (unsigned below = 0; below < level; ++below) {
+        for (std::uint32_t n : countsToPass_[below]) {
+            Node& node = nodes_[n];
+            if (node.up == 0) continue;  // listed twice, or passed on already
+            const std::uint32_t count = node.up;
+            const std::uint32_t at = node.upAt;
+            node.up = 0;
+            node.upAt = 0;
+            Node& parent = nodes_[node.parent];
+            parent.pixelCount += count;
+            if (parent.reachedAt < at) parent.reachedAt = at;
+            if (parent.up == 0) countsToPass_[below + 1].push_back(node.parent);
+            parent.up += count;
+            if (parent.upAt < at) parent.upAt = at;
         }
+        countsToPass_[below].clear();
     }
-    pendingLeaves_.clear();
 }
 
 std::uint32_t OctreeQuantizer::LeafOf(unsigned r, unsigned g, unsigned b) const {
@@ -137,32 +194,27 @@ std::uint32_t OctreeQuantizer::LeafOf(unsigned r, unsigned g, unsigned b) const 
 }
 
 void OctreeQuantizer::ReduceNode(std::uint32_t n) {
-    std::uint64_t red = 0, green = 0, blue = 0;
     for (std::uint32_t& child : nodes_[n].children) {
         if (!child) continue;
-        red += nodes_[child].red;
-        green += nodes_[child].green;
-        blue += nodes_[child].blue;
+        ++nodes_[child].incarnation;  // forgets every key remembered for it
         free_.push_back(child);
         child = 0;
         --leafCount_;
     }
-    Node& node = nodes_[n];
-    node.red = red;
-    node.green = green;
-    node.blue = blue;
-    node.isLeaf = true;
+    nodes_[n].isLeaf = true;
     ++leafCount_;
 }
 
 void OctreeQuantizer::ReduceWhileOver(unsigned maxColors) {
     if (leafCount_ <= maxColors) return;
-    CountPending();
-    ++generation_;  // folded leaves go away
+    SettleEntries();
+    ++generation_;
     unsigned level = 1;
     while (leafCount_ > maxColors) {
         while (level < kRootLevel && interior_[level].empty()) ++level;
         if (level == kRootLevel) break;  // only the root is left
+        // Only the counts of the level folded from are looked at.
+        CountUpTo(level);
         auto& list = interior_[level];
         std::uint32_t best = 0;
         for (std::uint32_t i = 1; i < list.size(); ++i) {
@@ -181,26 +233,126 @@ void OctreeQuantizer::ReduceWhileOver(unsigned maxColors) {
     }
 }
 
-void OctreeQuantizer::BuildPalette(std::vector<Argb>& palette) {
+std::uint32_t OctreeQuantizer::NumberLeaves() {
     // Depth-first, children in index order; the tree is at most eight deep.
     std::uint32_t stack[8 * 8 + 1];
     int top = 0;
     stack[top++] = kRoot;
+    std::uint32_t count = 0;
     while (top > 0) {
         const std::uint32_t n = stack[--top];
         Node& node = nodes_[n];
         if (node.isLeaf) {
-            const std::uint64_t count = node.pixelCount;
-            node.slot = static_cast<std::uint32_t>(palette.size());
-            palette.push_back(imaging::MakeArgb(255, static_cast<std::uint8_t>(node.red / count),
-                                                 static_cast<std::uint8_t>(node.green / count),
-                                                 static_cast<std::uint8_t>(node.blue / count)));
+            node.slot = count++;
             continue;
         }
         for (int i = 7; i >= 0; --i) {
             if (node.children[i]) stack[top++] = node.children[i];
         }
     }
+    return count;
+}
+
+template <bool kIs565>
+void OctreeQuantizer::BuildTree(const Bitmap& work, unsigned maxColors) {
+    // Every pixel is looked up, with no test for a run of equal pixels: on
+    // photographs that test goes either way at random and costs more in
+    // mispredicted branches than the lookups it saves.
+    const int width = work.Width();
+    for (int y = 0; y < work.Height(); ++y) {
+        const std::uint8_t* row = work.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t v = PixelAt<kIs565>(row, x);
+            const std::uint32_t key = KeyOf<kIs565>(v);
+            CachedLeaf& entry = leafCache_[(key * kHashFactor) >> cacheShift_];
+            if (entry.key == key && (entry.generation == generation_ ||
+                                     nodes_[entry.leaf].incarnation == entry.incarnation)) {
+                entry.generation = generation_;
+                if (entry.pending == 0) {
+                    pendingEntries_.push_back(
+                        static_cast<std::uint32_t>(&entry - leafCache_.data()));
+                }
+                ++entry.pending;
+                entry.pendingAt = ++clock_;
+                continue;
+            }
+            SettleEntry(entry);
+            const Rgb c = ColourOf<kIs565>(v);
+            std::uint32_t leaf = AddColor(c.r, c.g, c.b);
+            const std::uint32_t generation = generation_;
+            ReduceWhileOver(maxColors);
+            if (generation != generation_) leaf = LeafOf(c.r, c.g, c.b);
+            entry = {key, leaf, nodes_[leaf].incarnation, generation_, 0, 0};
+        }
+    }
+    // The counts are not needed past the last fold: the pass that writes the
+    // indices counts the pixels of each palette entry itself.
+}
+
+template <bool kIs565>
+void OctreeQuantizer::MapPixels(const Bitmap& work, Bitmap& target) {
+    const std::uint32_t leaves = NumberLeaves();
+    std::vector<std::uint64_t> sums(std::size_t{leaves} * 4, 0);  // red, green, blue, count
+    // A small table, by hash, of pixel keys and their palette indices, packed
+    // as key << 8 | index (no key has all of its bits 0 to 23 set, so no
+    // entry is all ones).
+    struct Entry {
+        std::uint32_t keyAndIndex = kNoKey;
+        // 16-bit pixels: how many pixels of this value were seen since the
+        // entry was made; added to the sums when the entry is replaced and at
+        // the end, so such a pixel costs one increment. A picture has fewer
+        // than 2^32 pixels.
+        std::uint32_t count = 0;
+    };
+    std::vector<Entry> table(leafCache_.size());
+    auto flush = [&sums](const Entry& e) {
+        if (e.count == 0) return;
+        const Rgb c = ColourOf<true>(e.keyAndIndex >> 8);
+        std::uint64_t* sum = &sums[std::size_t{e.keyAndIndex & 0xFF} * 4];
+        sum[0] += std::uint64_t{c.r} * e.count;
+        sum[1] += std::uint64_t{c.g} * e.count;
+        sum[2] += std::uint64_t{c.b} * e.count;
+        sum[3] += e.count;
+    };
+    const int width = work.Width();
+    for (int y = 0; y < work.Height(); ++y) {
+        const std::uint8_t* row = work.Row(y);
+        std::uint8_t* out = target.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t v = PixelAt<kIs565>(row, x);
+            const std::uint32_t key = KeyOf<kIs565>(v);
+            Entry* entry = &table[(key * kHashFactor) >> cacheShift_];
+            if ((entry->keyAndIndex >> 8) != key || entry->keyAndIndex == kNoKey) {
+                if constexpr (kIs565) flush(*entry);
+                const Rgb c = ColourOf<kIs565>(v);
+                *entry = {(key << 8) | nodes_[LeafOf(c.r, c.g, c.b)].slot, 0};
+            }
+            const std::uint32_t index = entry->keyAndIndex & 0xFF;
+            out[x] = static_cast<std::uint8_t>(index);
+            if constexpr (kIs565) {
+                ++entry->count;
+            } else {
+                // 24-bit pixels of one key differ in bit 0: each adds its own colour.
+                std::uint64_t* sum = &sums[std::size_t{index} * 4];
+                sum[0] += v >> 16;
+                sum[1] += (v >> 8) & 0xFF;
+                sum[2] += v & 0xFF;
+                sum[3] += 1;
+            }
+        }
+    }
+    if constexpr (kIs565) {
+        for (const Entry& e : table) flush(e);
+    }
+    std::vector<Argb> palette(leaves);
+    for (std::uint32_t i = 0; i < leaves; ++i) {
+        const std::uint64_t* sum = &sums[std::size_t{i} * 4];
+        const std::uint64_t count = sum[3] ? sum[3] : 1;
+        palette[i] = imaging::MakeArgb(255, static_cast<std::uint8_t>(sum[0] / count),
+                                       static_cast<std::uint8_t>(sum[1] / count),
+                                       static_cast<std::uint8_t>(sum[2] / count));
+    }
+    target.SetPalette(std::move(palette));
 }
 
 std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxColors) {
@@ -215,87 +367,14 @@ std::optional<Bitmap> OctreeQuantizer::Quantize(const Bitmap& source, int maxCol
     auto target = Bitmap::CreateForOverwrite(work->Width(), work->Height(), PixelFormat::Indexed8);
     if (!target) return std::nullopt;
     const bool is565 = work->Format() == PixelFormat::Rgb565;
-    const int width = work->Width();
-    auto pixelAt = [is565](const std::uint8_t* row, int x) -> std::uint32_t {
-        if (is565) return row[2 * x] | (row[2 * x + 1] << 8);
-        return row[3 * x] | (row[3 * x + 1] << 8) | (std::uint32_t{row[3 * x + 2]} << 16);
-    };
-    auto colourOf = [is565](std::uint32_t v) { return is565 ? FromRgb565(v) : FromBgr(v); };
-
     try {
-        Reset();
+        Reset(static_cast<std::size_t>(work->Width()) * static_cast<std::size_t>(work->Height()));
         if (is565) {
-            leafOfValue_.resize(1u << 16);
+            BuildTree<true>(*work, static_cast<unsigned>(maxColors));
+            MapPixels<true>(*work, *target);
         } else {
-            leafOfValue_.clear();
-        }
-        // A run of pixels of the previous pixel's value, all bound for one leaf.
-        std::uint32_t current = 0, runLeaf = 0, run = 0;
-        Rgb runColour{};
-        bool started = false;
-        for (int y = 0; y < work->Height(); ++y) {
-            const std::uint8_t* row = work->Row(y);
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t v = pixelAt(row, x);
-                if (started && v == current) {
-                    ++run;
-                    continue;
-                }
-                if (run) AddToLeaf(runLeaf, runColour.r, runColour.g, runColour.b, run);
-                runColour = colourOf(v);
-                current = v;
-                started = true;
-                if (is565 && leafOfValue_[v].generation == generation_) {
-                    runLeaf = leafOfValue_[v].leaf;
-                    run = 1;
-                    continue;
-                }
-                runLeaf = AddColor(runColour.r, runColour.g, runColour.b);
-                run = 0;
-                const std::uint32_t generation = generation_;
-                ReduceWhileOver(static_cast<unsigned>(maxColors));
-                if (generation != generation_) {
-                    runLeaf = LeafOf(runColour.r, runColour.g, runColour.b);
-                }
-                if (is565) leafOfValue_[v] = {runLeaf, generation_};
-            }
-        }
-        if (run) AddToLeaf(runLeaf, runColour.r, runColour.g, runColour.b, run);
-        CountPending();
-
-        std::vector<Argb> palette;
-        palette.reserve(leafCount_);
-        BuildPalette(palette);
-        target->SetPalette(std::move(palette));
-
-        // Each distinct pixel value is looked up in the tree once. The tree never
-        // looks at bit 0 of a channel, so 24-bit colours are cached on bits 7 to 1;
-        // a small 24-bit picture is cheaper to look up directly than to cache.
-        constexpr std::uint16_t kUnknown = 0xFFFF;
-        const bool cached =
-            is565 || static_cast<std::size_t>(width) * work->Height() >= (std::size_t{1} << 16);
-        std::vector<std::uint16_t> known(!cached ? 0 : is565 ? (1u << 16) : (1u << 21), kUnknown);
-        auto slotOf = [is565](std::uint32_t v) -> std::uint32_t {
-            if (is565) return v;
-            return ((v >> 3) & (0x7Fu << 14)) | ((v >> 2) & (0x7Fu << 7)) | ((v >> 1) & 0x7Fu);
-        };
-        for (int y = 0; y < work->Height(); ++y) {
-            const std::uint8_t* row = work->Row(y);
-            std::uint8_t* out = target->Row(y);
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t v = pixelAt(row, x);
-                if (!cached) {
-                    const Rgb c = colourOf(v);
-                    out[x] = static_cast<std::uint8_t>(nodes_[LeafOf(c.r, c.g, c.b)].slot);
-                    continue;
-                }
-                std::uint16_t& index = known[slotOf(v)];
-                if (index == kUnknown) {
-                    const Rgb c = colourOf(v);
-                    index = static_cast<std::uint16_t>(nodes_[LeafOf(c.r, c.g, c.b)].slot);
-                }
-                out[x] = static_cast<std::uint8_t>(index);
-            }
+            BuildTree<false>(*work, static_cast<unsigned>(maxColors));
+            MapPixels<false>(*work, *target);
         }
     } catch (const std::bad_alloc&) {
         return std::nullopt;

@@ -3,6 +3,7 @@
 // colours, folded from its least significant branches while it is being built.
 // The palette order, the folding order and the averages are part of the output
 // that saved files show, so they are kept exactly.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -18,50 +19,69 @@ public:
     std::optional<imaging::Bitmap> Quantize(const imaging::Bitmap& source, int maxColors);
 
 private:
-    struct Node {
+    struct alignas(64) Node {  // one cache line each
         std::uint32_t pixelCount = 0;
         // When the node reached its present count: among interior nodes of one
         // level with equal counts, the one that got there first is folded first.
         std::uint32_t reachedAt = 0;
-        // Leaf: the colour sums. 64-bit, so a very large picture of bright
-        // pixels cannot wrap them.
-        std::uint64_t red = 0, green = 0, blue = 0;
         std::uint32_t children[8] = {};  // 0 = none (the root is never a child)
         std::uint32_t slot = 0;          // interior: place in its level's list; leaf: palette index
         std::uint32_t parent = 0;
-        // Leaf: pixels added here but not yet counted on the way up, and the time
+        // Pixels counted here but not yet on the parent and above, and the time
         // of the last of them.
-        std::uint32_t pending = 0;
-        std::uint32_t pendingAt = 0;
+        std::uint32_t up = 0;
+        std::uint32_t upAt = 0;
+        // Changes whenever the node is freed, so a remembered leaf can be told
+        // from whatever its place holds later.
+        std::uint32_t incarnation = 0;
         std::uint8_t level = 0;
         bool isLeaf = false;
     };
+    // The leaf that the pixels of one key reach, and the pixels of that key
+    // counted here but not yet on the leaf.
     struct CachedLeaf {
+        std::uint32_t key = ~std::uint32_t{0};
         std::uint32_t leaf = 0;
-        std::uint32_t generation = 0;  // valid while it equals generation_
+        std::uint32_t incarnation = 0;  // the leaf's when the entry was made or checked
+        std::uint32_t generation = 0;   // no fold since this one: the leaf is still there
+        std::uint32_t pending = 0;
+        std::uint32_t pendingAt = 0;
     };
 
     std::uint32_t NewNode(unsigned level, std::uint32_t parent);
     // Returns the leaf the colour ended in.
     std::uint32_t AddColor(unsigned r, unsigned g, unsigned b);
     std::uint32_t LeafOf(unsigned r, unsigned g, unsigned b) const;
-    // Adds `count` pixels of one colour to a leaf they are known to reach.
-    void AddToLeaf(std::uint32_t leaf, unsigned r, unsigned g, unsigned b, std::uint32_t count);
-    void CountPending();
+    // Adds `count` pixels, the last of them at `at`, to a leaf they are known
+    // to reach.
+    void AddToLeaf(std::uint32_t leaf, std::uint32_t count, std::uint32_t at);
+    // Moves an entry's pixels onto its leaf.
+    void SettleEntry(CachedLeaf& entry);
+    // Counts every entry's pixels on its leaf.
+    void SettleEntries();
+    // Brings the counts of every node of `level` and below up to date.
+    void CountUpTo(unsigned level);
     void ReduceWhileOver(unsigned maxColors);
     void ReduceNode(std::uint32_t n);
-    void BuildPalette(std::vector<imaging::Argb>& palette);
-    void Reset();
+    // Numbers the leaves in palette order; returns how many there are.
+    std::uint32_t NumberLeaves();
+    template <bool kIs565>
+    void BuildTree(const imaging::Bitmap& work, unsigned maxColors);
+    template <bool kIs565>
+    void MapPixels(const imaging::Bitmap& work, imaging::Bitmap& target);
+    void Reset(std::size_t pixels);
 
     std::vector<Node> nodes_;
     std::vector<std::uint32_t> free_;
     // The interior nodes of each level below the root, in no particular order.
     std::vector<std::uint32_t> interior_[8];
-    std::vector<std::uint32_t> pendingLeaves_;
-    // For 16-bit pictures: the leaf each pixel value reached, until a fold
-    // changes the leaves (which starts a new generation).
-    std::vector<CachedLeaf> leafOfValue_;
-    std::uint32_t generation_ = 1;
+    // Per level, the nodes whose `up` is not zero (and some whose it is).
+    std::vector<std::uint32_t> countsToPass_[8];
+    std::vector<std::uint32_t> pendingEntries_;  // places in leafCache_
+    // A small table from pixel key to leaf, looked up by hash.
+    std::vector<CachedLeaf> leafCache_;
+    unsigned cacheShift_ = 32;
+    std::uint32_t generation_ = 1;  // changes with every fold
     std::uint32_t leafCount_ = 0;
     std::uint32_t clock_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "adbtool/adb_device_errors.h"
+
 namespace nimbo {
 
 namespace {
@@ -96,15 +98,17 @@ std::string MaskFileNames(std::string_view piece) {
 
 constexpr const char* kBadApk = "安装失败,请选择一个有效的APK文件";
 constexpr const char* kApkLost = "安装失败,APK文件意外丢失";
-constexpr const char* kNotConnected = "安装失败,请确认手机已经连接到电脑上";
 
 struct Row {
     std::string_view marker;
     const char* message;
+    // Device faults: the message is "安装失败," and this reason, the words the
+    // listing uses for the same fault.
+    const char* reason = nullptr;
 };
 
 // Tested in this order after the generic failure and before "Success".
-const std::array<Row, 28> kRows = {{
+const std::array<Row, 29> kRows = {{
     {"INSTALL_FAILED_ALREADY_EXISTS", "安装失败,文件已经存在,请在手机端删除老版本后重试"},
     {"INSTALL_FAILED_CONFLICTING_PROVIDER", "安装失败,由于Provider验证问题,请删除老版本后重试"},
     {"INSTALL_FAILED_DEXOPT", "安装失败,手机没有足够的空间或APK文件损坏"},
@@ -119,10 +123,10 @@ const std::array<Row, 28> kRows = {{
     {"is not a valid zip file", kBadApk},
     {"not contain", "安装失败,APK文件已经损坏"},
     {"to install", kApkLost},  // tested by MissingFileLine
-    {"device not found", kNotConnected},
+    {"device not found", nullptr, kReasonNotConnected},
     // What current adb and Android versions print, for the same faults and more.
-    {"no devices/emulators found", kNotConnected},
-    {"more than one device/emulator", "安装失败,连接了多台设备,请只保留一台手机"},
+    {"no devices/emulators found", nullptr, kReasonNotConnected},
+    {"more than one device/emulator", nullptr, kReasonSeveralDevices},
     {"cannot stat", kApkLost},
     {"failed to stat", kApkLost},
     {"need APK file on command line", kBadApk},
@@ -131,10 +135,13 @@ const std::array<Row, 28> kRows = {{
     {"INSTALL_FAILED_UPDATE_INCOMPATIBLE",
      "安装失败,新版本的签名与手机中的老版本不一致,请删除老版本后重试"},
     {"INSTALL_FAILED_VERSION_DOWNGRADE", "安装失败,手机中已有更高的版本"},
-    {"device unauthorized", "安装失败,请在手机上允许USB调试"},
-    {"device offline", "安装失败,手机处于离线状态,请重新插拔USB线"},
+    {"device unauthorized", nullptr, kReasonUnauthorized},
+    {"device offline", nullptr, kReasonOffline},
     {"INSTALL_FAILED_USER_RESTRICTED", "安装失败,请在手机的开发者选项中允许通过USB安装应用"},
     {"INSTALL_FAILED_NO_MATCHING_ABIS", "安装失败,该软件不支持这台手机的处理器"},
+    // A split app installed without all of its parts.
+    {"INSTALL_FAILED_MISSING_SPLIT",
+     "安装失败,缺少该软件的拆分安装包,请选择完整的APKS文件或同时选择它的全部APK文件"},
 }};
 
 }  // namespace
@@ -153,10 +160,18 @@ std::optional<std::string> ClassifyInstallOutput(std::string_view original) {
         const bool hit =
             row.marker == "to install" ? MissingFileLine(piece) : Contains(piece, row.marker);
         if (!hit) return;
-        message = row.message ? std::string(row.message)
-                              : std::string("Nimbo内部错误，请联系") + kSupportEmail;
+        if (row.reason) {
+            message = std::string("安装失败,") + row.reason;
+        } else {
+            message = row.message ? std::string(row.message)
+                                  : std::string("Nimbo内部错误，请联系") + kSupportEmail;
+        }
     };
     for (const Row& row : kRows) test(row);
+    // A named phone that has gone ("error: device 'SERIAL' not found").
+    if (!message) {
+        if (auto reason = AdbDeviceProblem(piece)) message = std::string("安装失败,") + *reason;
+    }
     if (SuccessLine(piece)) message = "安装成功,请在手机功能表中运行使用";
     return message;
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "adbtool/web_addresses.h"
+#include "archive/zip_archive.h"
+#include "packages/export_plan.h"
 #include "packages/package_list_parser.h"
 #include "platform/file_identity.h"
 #include "platform/paths.h"
@@ -98,8 +100,7 @@ std::string ExportIncompleteText(PullFailure firstFailure,
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell, WorkerRuntime& workers,
-                           PackagesState& state) {
-    if (rows.SelectionMark() < 0) return BackupStart::NoSelectionMark;
+                           PackagesState& state, const std::string& serial) {
     const std::optional<std::string> chosen = dialogs.ChooseFolder(ExportFolderPrompt());
     if (!chosen || chosen->empty()) return BackupStart::NoFolder;
 
@@ -113,14 +114,124 @@ BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView
         view->ShowOperationStatus(kNothingCheckedText);
         return BackupStart::NothingChecked;
     }
-    LaunchExportWorker(workers, state, view, runner, shell, *chosen);
+    LaunchExportWorker(workers, state, view, runner, shell, *chosen, serial);
     return BackupStart::Started;
 }
 
+namespace {
+
+// The checked rows whose APK sits in a folder of its own: only those can be
+// split apps, so only their packages are asked about.
+std::vector<std::string> CheckedFolderPackages(PackagesView& view) {
+    std::vector<std::string> packages;
+    view.OnWindowThread([&](PackageRows& rows) {
+        for (int row = 0; row < rows.Count(); ++row) {
+            if (!rows.IsChecked(row) || rows.Name(row).find('/') == std::string::npos) continue;
+            packages.push_back(rows.PackageName(row));
+        }
+    });
+    return packages;
+}
+
+// Asks the phone for every file of these packages, one shell per batch, and
+// adds what it says to `known`; every package asked about gets an entry.
+RunOutcome AskPackagePaths(const std::vector<std::string>& packages, PackagePaths& known,
+                           const CommandRunner& runner, const std::string& serial,
+                           std::stop_token stop) {
+    for (const auto& batch : BatchForPathQueries(packages)) {
+        auto command = PackagePathsCommand(batch);
+        if (!command) continue;
+        std::string output;
+        const RunOutcome outcome = runner.RunCommand(
+            OnDevice(*command, serial), DeliveryMode::Accumulated,
+            [&output](OutputChunk all) { output.assign(all.data(), all.size()); }, stop);
+        if (outcome != RunOutcome::Completed) return outcome;
+        for (auto& [package, paths] : ParsePackagePaths(output)) known[package] = std::move(paths);
+        for (const std::string& package : batch) known.try_emplace(package);
+    }
+    return RunOutcome::Completed;
+}
+
+void RemoveQuietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+// The file a pull step leaves on the PC: its target, or (into a folder) the
+// phone file's name inside it.
+std::string PulledFile(const PullStep& step) {
+    if (!step.intoFolder) return step.target;
+    const std::string leaf = std::filesystem::path(step.phonePath).filename().string();
+    const bool separated = !step.target.empty() && step.target.back() == '/';
+    return step.target + (separated ? "" : "/") + leaf;
+}
+
+struct RowEnd {
+    ExportEnd end = ExportEnd::Finished;  // Finished: go on with the next row
+    PullFailure failure = PullFailure::None;  // why the row was not exported
+};
+
+// Pulls the plan's files, judging each pull, and for a split app writes its
+// bundle. A failed pull leaves nothing of its own under its name and leaves
+// the app out; a bundle that cannot be written for want of space leaves the
+// app out too; any other bundle failure ends the export.
+RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillTheSame,
+               const CommandRunner& runner, const std::string& serial, std::stop_token stop,
+               const LogSink& log) {
+    if (plan.bundle) {
+        std::error_code ec;
+        std::filesystem::create_directories(plan.bundle->partsFolder, ec);
+    }
+    auto ended = [&](ExportEnd end, PullFailure failure = PullFailure::None) {
+        if (plan.bundle) RemoveQuietly(plan.bundle->partsFolder);
+        return RowEnd{end, failure};
+    };
+    for (const PullStep& step : plan.pulls) {
+        if (!folderStillTheSame()) return ended(ExportEnd::FolderLost);
+        const std::string target = PulledFile(step);
+        const platform::FileIdentity before = platform::IdentifyFile(target);
+        std::string output;
+        platform::ExitStatus exit;
+        const RunOutcome outcome = runner.RunCommand(
+            OnDevice(PullCommand(step), serial), DeliveryMode::PerChunk,
+            [&output](OutputChunk piece) {
+                if (output.size() < kPullOutputKept)
+                    output.append(piece.substr(0, kPullOutputKept));
+            },
+            stop, &exit);
+        if (outcome == RunOutcome::NotStarted) return ended(ExportEnd::NotStarted);
+        // A pull ended halfway may leave part of a file under the backup's
+        // name; no more pulls, no folder opened while the program ends.
+        if (outcome == RunOutcome::Cancelled) {
+            DiscardFailedPull(target, before);
+            return ended(ExportEnd::Stopped);
+        }
+        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(target));
+        if (!judged.Pulled()) {
+            if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
+            if (log) log("pulling " + step.phonePath + " failed: " + judged.reason);
+            return ended(ExportEnd::Finished, judged.failure);
+        }
+    }
+    if (!folderStillTheSame()) return ended(ExportEnd::FolderLost);
+    if (!plan.bundle) return RowEnd{};
+
+    std::vector<archive::ZipSource> parts;
+    for (const auto& part : plan.bundle->parts) parts.push_back({part.entryName, part.localFile});
+    auto written = archive::WriteZip(plan.bundle->archive, parts);
+    if (written) return ended(ExportEnd::Finished);
+    if (log) log("writing " + plan.bundle->archive + " failed: " + archive::ToText(written.error()));
+    if (written.error() == archive::ZipError::CannotWrite) {
+        return ended(ExportEnd::Finished, PullFailure::FolderFull);
+    }
+    return ended(ExportEnd::BundleFailed);
+}
+
+}  // namespace
+
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop, const LogSink& log,
-                       const std::function<bool()>& listReplaced) {
+                       std::stop_token stop, const ExportOptions& options) {
     auto folderLost = [&] {
         view->ShowInstallStatus(kExportFolderLostText);
         return ExportEnd::FolderLost;
@@ -129,11 +240,18 @@ ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandR
     // pointed elsewhere, a folder renamed and replaced) is lost too, or the
     // backup would end up split between two places.
     const platform::FileIdentity chosen = platform::IdentifyFile(folder);
-    auto folderStillTheSame = [&] {
+    const std::function<bool()> folderStillTheSame = [&] {
         return FolderStillThere(folder) && platform::IdentifyFile(folder).SameObject(chosen);
     };
     std::vector<std::string> missing;
     PullFailure firstFailure = PullFailure::None;
+    // One shell for the packages checked now; a row checked later is asked
+    // about when its turn comes.
+    PackagePaths known;
+    const RunOutcome asked =
+        AskPackagePaths(CheckedFolderPackages(*view), known, runner, options.serial, stop);
+    if (asked == RunOutcome::NotStarted) return ExportEnd::NotStarted;
+    if (asked == RunOutcome::Cancelled) return ExportEnd::Stopped;
     for (int row = 0;; ++row) {
         if (stop.stop_requested()) return ExportEnd::Stopped;
         const RowRead read = ReadRow(*view, row);
@@ -141,35 +259,37 @@ ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandR
         if (!read.exists) break;
         if (!read.checked) continue;
         if (!folderStillTheSame()) return folderLost();
-        const std::string target = ExportTargetPath(read.name, read.packageName, folder);
-        const platform::FileIdentity before = platform::IdentifyFile(target);
-        std::string output;
-        platform::ExitStatus exit;
-        const RunOutcome outcome = runner.RunCommand(
-            ExportCommand(read.name, read.packageName, folder), DeliveryMode::PerChunk,
-            [&output](OutputChunk piece) {
-                if (output.size() < kPullOutputKept)
-                    output.append(piece.substr(0, kPullOutputKept));
-            },
-            stop, &exit);
-        if (outcome == RunOutcome::NotStarted) return ExportEnd::NotStarted;
-        // A pull ended halfway may leave part of a file under the backup's
-        // name; no more pulls, no folder opened while the program ends.
-        if (outcome == RunOutcome::Cancelled) {
-            DiscardFailedPull(target, before);
-            return ExportEnd::Stopped;
+        if (read.name.find('/') != std::string::npos && !known.contains(read.packageName)) {
+            const RunOutcome late =
+                AskPackagePaths({read.packageName}, known, runner, options.serial, stop);
+            if (late == RunOutcome::NotStarted) return ExportEnd::NotStarted;
+            if (late == RunOutcome::Cancelled) return ExportEnd::Stopped;
         }
-        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(target));
-        if (!judged.Pulled()) {
-            if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
-            if (log) log("pulling " + read.name + " failed: " + judged.reason);
-            if (firstFailure == PullFailure::None) firstFailure = judged.failure;
+        const auto paths = known.find(read.packageName);
+        const ExportPlan plan =
+            PlanExport(read.name, read.packageName, folder,
+                       paths == known.end() ? std::vector<std::string>() : paths->second);
+        const RowEnd row_end =
+            RunPlan(plan, folderStillTheSame, runner, options.serial, stop, options.log);
+        switch (row_end.end) {
+            case ExportEnd::NotStarted:
+            case ExportEnd::Stopped:
+                return row_end.end;
+            case ExportEnd::FolderLost:
+                return folderLost();
+            case ExportEnd::BundleFailed:
+                view->ShowInstallStatus(kExportFolderLostText);
+                return ExportEnd::BundleFailed;
+            default:
+                break;
+        }
+        if (row_end.failure != PullFailure::None) {
+            if (firstFailure == PullFailure::None) firstFailure = row_end.failure;
             missing.push_back(read.packageName.empty() ? read.name : read.packageName);
         }
-        if (!folderStillTheSame()) return folderLost();
     }
     shell.OpenFolder(folder);
-    if (listReplaced && listReplaced()) {
+    if (options.listReplaced && options.listReplaced()) {
         view->ShowOperationStatus(kExportListRefreshedText +
                                   (missing.empty() ? std::string() : MissingPart(missing)));
         return ExportEnd::Incomplete;
@@ -184,11 +304,12 @@ ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandR
 
 void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                         std::shared_ptr<PackagesView> view, const CommandRunner& runner,
-                        platform::ShellOpener& shell, std::string folder) {
+                        platform::ShellOpener& shell, std::string folder, std::string serial) {
     ExportTurns& turns = state.Turns();
     const uint64_t ticket = turns.Take();
     const bool started = workers.Start([view = std::move(view), &runner, &shell, &turns, &state,
-                                        folder = std::move(folder), ticket](std::stop_token stop) {
+                                        folder = std::move(folder), serial = std::move(serial),
+                                        ticket](std::stop_token stop) {
         const ExportTurns::Wait wait = turns.WaitFor(ticket, stop);
         // The turn may come in the same moment as the stop; the stop wins.
         if (wait.served && !stop.stop_requested()) {
@@ -198,8 +319,10 @@ void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
             }
             // A refresh begun from here on replaces the rows this export reads.
             const uint64_t listing = state.LatestListing();
-            ExportWorker(view, runner, shell, folder, stop, StderrLog(),
-                         [&state, listing] { return state.LatestListing() != listing; });
+            ExportOptions options;
+            options.serial = serial;
+            options.listReplaced = [&state, listing] { return state.LatestListing() != listing; };
+            ExportWorker(view, runner, shell, folder, stop, options);
         }
         turns.Done(ticket);
     });

@@ -55,29 +55,33 @@ AdbCommand ExportCommand(const std::string& name, const std::string& packageName
                          const std::string& folder);
 
 enum class BackupStart {
-    NoSelectionMark,  // no row was ever marked: nothing happens
-    NoFolder,         // the chooser was cancelled or gave no path
-    NothingChecked,   // the operation status says so; the folder is the current directory
-                      // all the same
-    Started,          // the export worker is on its way
+    NoFolder,        // the chooser was cancelled or gave no path
+    NothingChecked,  // the operation status says so; the folder is the current directory
+                     // all the same
+    Started,         // the export worker is on its way
 };
 
 // The export button, on the UI thread: rows is the package list, read here
 // directly; the worker reads it afresh through the view. The chosen folder
-// becomes state's export folder.
+// becomes state's export folder. The checked rows are exported whether or
+// not a row carries the selection mark: "全选" checks rows without marking
+// one, and the user has asked for the checked ones.
+// A serial exports from that phone (adb -s SERIAL); empty, from adb's only one.
 BackupStart BackupSelected(PackageRows& rows, const std::shared_ptr<PackagesView>& view,
                            ui::Dialogs& dialogs, const CommandRunner& runner,
                            platform::ShellOpener& shell, WorkerRuntime& workers,
-                           PackagesState& state);
+                           PackagesState& state, const std::string& serial = {});
 
 enum class ExportEnd {
-    Finished,    // every checked row pulled; folder opened, operation status done
-    Incomplete,  // every checked row tried, some not pulled: folder opened, operation status
-                 // names the cause and the packages missing
-    NotStarted,  // adb could not be started: the rest is dropped silently
-    FolderLost,  // the folder is gone: the install status says so, nothing more is pulled
-    WindowGone,  // the window closed during the export: nothing more happens
-    Stopped,     // the program is ending: the pull was ended, nothing more happens
+    Finished,      // every checked row pulled; folder opened, operation status done
+    Incomplete,    // every checked row tried, some not pulled: folder opened, operation
+                   // status names the cause and the packages missing
+    NotStarted,    // adb could not be started: the rest is dropped silently
+    FolderLost,    // the folder is gone: the install status says so, nothing more is pulled
+    WindowGone,    // the window closed during the export: nothing more happens
+    Stopped,       // the program is ending: the pull was ended, nothing more happens
+    BundleFailed,  // a split app's PACKAGE.apks could not be written for a reason other
+                   // than space: the install status says so, nothing more is pulled
 };
 
 // The operation status of an export that missed packages: the cause of the
@@ -86,22 +90,30 @@ inline constexpr std::size_t kMissingNamed = 5;
 std::string ExportIncompleteText(PullFailure firstFailure, const std::vector<std::string>& missing);
 
 // Pulls every checked row in list order, each to its end before the next
-// row is looked at; rows and check marks are read afresh for every row. Each
-// pull is judged (pull_outcome.h); a failed one leaves no file of its own
-// under the backup's name and the export goes on with the next row.
-// listReplaced, when given, tells at the end whether a refresh replaced the
-// list during the export; the status then says the export did not finish.
+// row is looked at; rows and check marks are read afresh for every row.
+// First one phone shell asks for the files of every checked package in a
+// folder of its own (`pm path`); a split app's files are pulled together and
+// saved as one FOLDER/PACKAGE.apks (export_plan.h), any other row as before.
+// Each pull is judged (pull_outcome.h); a failed one leaves no file of its own
+// under the backup's name, the app is left out and the export goes on with
+// the next row.
+struct ExportOptions {
+    std::string serial;  // the device to ask, when several are attached
+    LogSink log = StderrLog();
+    // When given, tells at the end whether a refresh replaced the list during
+    // the export; the status then says the export did not finish.
+    std::function<bool()> listReplaced;
+};
 ExportEnd ExportWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                        platform::ShellOpener& shell, const std::string& folder,
-                       std::stop_token stop = {}, const LogSink& log = StderrLog(),
-                       const std::function<bool()>& listReplaced = {});
+                       std::stop_token stop = {}, const ExportOptions& options = {});
 
 // Queues ExportWorker behind any export still running (state's turns), on a
 // thread of `workers`; a stop ends its wait for the turn too. state, runner
 // and shell must outlive it.
 void LaunchExportWorker(WorkerRuntime& workers, PackagesState& state,
                         std::shared_ptr<PackagesView> view, const CommandRunner& runner,
-                        platform::ShellOpener& shell, std::string folder);
+                        platform::ShellOpener& shell, std::string folder, std::string serial = {});
 
 // The hidden removal button: one message box per checked row, each naming
 // the row at the selection mark; removes nothing.

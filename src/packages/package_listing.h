@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <stop_token>
+#include <string>
 #include <string_view>
 
 #include "adbtool/command_runner.h"
@@ -24,6 +25,16 @@ namespace nimbo {
 
 inline constexpr const char* kListingStartText = "正在刷新已安装软件列表，请耐心等待";
 inline constexpr const char* kListingDoneText = "列表完成，如果没有显示请检查和PC的连接";
+// Begins the status of a listing that adb could not run on the phone, when
+// adb's complaint is none of the known device faults; adb's line follows.
+inline constexpr const char* kListingFailedText = "列表失败,";
+
+// What the operation status says once the listing's output is in: the done
+// text when the output holds package lines or no complaint of adb's; for a
+// known device fault its reason alone, in the install status's words (the
+// status line holds about twenty characters, and the reason says what
+// happened); else kListingFailedText and adb's complaint.
+std::string ListingStatusText(std::string_view output);
 
 // --- UI thread only ---
 
@@ -31,8 +42,8 @@ inline constexpr const char* kListingDoneText = "列表完成，如果没有显�
 // when the line is ignored.
 bool AddPackageRow(PackageRows& rows, std::string_view line);
 // Adds a row for every listed APK, each at the top, so the list ends in the
-// reverse order of the output; then shows the done text on the operation
-// status line whatever the number of rows. Returns the number of rows added.
+// reverse order of the output; then shows ListingStatusText on the operation
+// status line. Returns the number of rows added.
 int FillPackageList(PackageRows& rows, PackagesView& view, std::string_view text);
 // Sets or clears every check mark, last row first.
 void SetAllChecks(PackageRows& rows, bool checked);
@@ -52,13 +63,13 @@ enum class ListingEnd {
 };
 
 // Runs the listing and fills the list. Blocks until adb's output ends or stop
-// is requested.
+// is requested. A serial lists that phone (adb -s SERIAL).
 ListingEnd PackageListWorker(const std::shared_ptr<PackagesView>& view, const CommandRunner& runner,
                              const PackagesState& state, uint64_t listing,
-                             std::stop_token stop = {});
+                             std::stop_token stop = {}, const std::string& serial = {});
 // The same on a thread of `workers`; state and runner must outlive it.
 void LaunchPackageListWorker(WorkerRuntime& workers, const PackagesState& state,
                              std::shared_ptr<PackagesView> view, const CommandRunner& runner,
-                             uint64_t listing);
+                             uint64_t listing, std::string serial = {});
 
 }  // namespace nimbo

@@ -6,6 +6,9 @@
 // the window is gone, so the rows object is never touched after its list is
 // freed.
 #include <string>
+#include <vector>
+
+#include "packages/package_list_parser.h"
 
 namespace nimbo {
 
@@ -16,6 +19,14 @@ public:
     virtual void DeleteAll() = 0;
     // A new row at index 0: unchecked, image 0, column 0 empty.
     virtual void InsertAtTop(const std::string& name, const std::string& packageName) = 0;
+    // The same as InsertAtTop for each row from the last to the first, so the
+    // list shows them in the order given. A list can take them in one change
+    // instead of one per row.
+    virtual void InsertAllAtTop(const std::vector<PackageRow>& topFirst) {
+        for (auto it = topFirst.rbegin(); it != topFirst.rend(); ++it) {
+            InsertAtTop(it->name, it->packageName);
+        }
+    }
     virtual std::string Name(int row) const = 0;
     virtual std::string PackageName(int row) const = 0;
     virtual bool IsChecked(int row) const = 0;

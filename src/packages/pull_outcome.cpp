@@ -1,7 +1,6 @@
 #include "packages/pull_outcome.h"
 
 #include <charconv>
-#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -41,7 +40,8 @@ std::optional<std::uint64_t> ReportedBytes(std::string_view output) {
 }
 
 PullFailure FailureOf(const platform::ExitStatus& exit, std::string_view output) {
-    if (exit.kind == platform::ExitStatus::Kind::Signalled && exit.code == SIGXFSZ) {
+    if (exit.kind == platform::ExitStatus::Kind::Signalled &&
+        exit.code == platform::FileSizeLimitSignal()) {
         return PullFailure::FolderFull;
     }
     if (Contains(output, "No space left on device") || Contains(output, "File too large") ||

@@ -34,6 +34,10 @@ struct ExitStatus {
     bool Succeeded() const { return kind == Kind::Exited && code == 0; }
 };
 
+// The signal that ends a program writing past the file size limit (SIGXFSZ);
+// 0 where the system has no such signal (Windows).
+int FileSizeLimitSignal();
+
 // The running child and the read end of its output pipe. Destroying it closes
 // the pipe and reaps the child without blocking the caller.
 class ChildOutput {
@@ -62,7 +66,8 @@ public:
     virtual Result<bool, SpawnError> LaunchDetached(const std::vector<std::string>& argv) = 0;
 };
 
-// The real thing. systemDir is searched before PATH for bare program names.
+// The real thing. systemDir is searched before PATH for bare program names
+// (the program passes the folder of the adb it runs).
 std::unique_ptr<ProcessLauncher> MakeSystemProcessLauncher(std::filesystem::path systemDir);
 
 // This program's process id: no other running program has it, so it makes a

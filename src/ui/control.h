@@ -75,6 +75,9 @@ public:
     virtual int InsertColumn(int index, const std::string& heading, int widthPixels) = 0;
     // Inserts a row before `row` (0 = top; out of range = bottom); returns its index.
     virtual int InsertItem(int row, const std::string& text, int image) = 0;
+    // `count` rows as InsertItem makes them, in one change of the list, the
+    // first at `row`; returns the index of the first.
+    virtual int InsertItems(int row, int count, const std::string& text, int image) = 0;
     virtual void SetItemText(int row, int column, const std::string& text) = 0;
     virtual std::string GetItemText(int row, int column) const = 0;
     virtual int GetItemCount() const = 0;

@@ -28,6 +28,11 @@ void Dialog::OnCommand(int id, std::function<void()> handler) {
 
 void Dialog::OnNotify(int id, Notification n, std::function<void()> handler) {
     handlers_.emplace(std::make_pair(id, n), std::move(handler));
+    if (n == Notification::ContextMenu) contextMenus_.push_back(id);
+}
+
+void Dialog::AcceptFileDrops() {
+    peer_->AcceptFileDrops(true);
 }
 
 void Dialog::CreateControls() {
@@ -36,6 +41,7 @@ void Dialog::CreateControls() {
     std::map<int, CustomControl*> custom;
     for (auto& [id, control] : custom_) custom[id] = control.get();
     peer_->CreateControls(custom);
+    for (int id : contextMenus_) peer_->WatchContextMenu(id);
     peer_->FocusFirstTabStop();
 }
 

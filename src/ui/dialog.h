@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "imaging/canvas.h"
 #include "ui/control.h"
@@ -25,7 +26,7 @@ namespace nimbo::ui {
 
 class DialogPeer;
 
-enum class Notification { Clicked, ListClick };
+enum class Notification { Clicked, ListClick, ContextMenu };
 
 // What DoModal returns for OK and Cancel.
 inline constexpr int kIdOk = 1;
@@ -80,6 +81,10 @@ public:
     void HandleCommand(int id, Notification n);
     void HandleClose();                   // close box, Esc
     bool HandleKey(const KeyPress& key);  // true: swallowed
+    // Files dragged over the window: whether a drop would be taken.
+    bool HandleFileDrag(const std::vector<std::string>& paths) { return WantsFiles(paths); }
+    // Files dropped on the window: true when taken.
+    bool HandleFileDrop(const std::vector<std::string>& paths) { return OnDropFiles(paths); }
 
 protected:
     // Gives a control id a class of our own. Call before the controls are
@@ -97,9 +102,15 @@ protected:
         pictureSource_ = std::move(source);
     }
 
-    // Message map: one handler per control id and notification.
+    // Message map: one handler per control id and notification. A
+    // ContextMenu handler makes the control report right clicks.
     void OnCommand(int id, std::function<void()> handler);
     void OnNotify(int id, Notification n, std::function<void()> handler);
+    // Files dropped from the desktop reach WantsFiles/OnDropFiles; call in
+    // OnInitDialog.
+    void AcceptFileDrops();
+    virtual bool WantsFiles(const std::vector<std::string>&) { return false; }
+    virtual bool OnDropFiles(const std::vector<std::string>&) { return false; }
 
     virtual bool OnInitDialog() { return true; }
     virtual void OnOK() { EndDialog(kIdOk); }
@@ -118,6 +129,7 @@ private:
     std::map<int, std::unique_ptr<CustomControl>> custom_;
     std::function<imaging::Canvas(int)> pictureSource_;
     std::multimap<std::pair<int, Notification>, std::function<void()>> handlers_;
+    std::vector<int> contextMenus_;
     bool created_ = false;
     bool inClose_ = false;
 };

@@ -41,6 +41,12 @@ public:
     // exists; false, with nothing asked, when there is no application object
     // to run them.
     virtual bool WakeLink() = 0;
+    // Files dragged from the desktop onto the window or any of its controls
+    // go to the Dialog's HandleFileDrag/HandleFileDrop, and nowhere else (an
+    // edit field does not take the file's name as text).
+    virtual void AcceptFileDrops(bool on) = 0;
+    // A right click on a control goes to HandleCommand(id, ContextMenu).
+    virtual void WatchContextMenu(int id) = 0;
 };
 
 // The backend's window for `dialog`, sized and captioned from its template,

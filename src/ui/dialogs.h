@@ -23,6 +23,25 @@ public:
     virtual std::optional<std::string> OpenFile(const std::string& title,
                                                 const std::vector<FileFilter>& filters,
                                                 bool mustExist) = 0;
+    // Existing files, one or several chosen together; empty when cancelled.
+    // Dialogs that choose one file only answer with that one.
+    virtual std::vector<std::string> OpenFiles(const std::string& title,
+                                               const std::vector<FileFilter>& filters) {
+        auto one = OpenFile(title, filters, true);
+        return one ? std::vector<std::string>{*one} : std::vector<std::string>{};
+    }
+    // A line of text the user types (e.g. an address); nullopt when cancelled.
+    virtual std::optional<std::string> AskText(const std::string& title,
+                                               const std::string& prompt) {
+        (void)title;
+        (void)prompt;
+        return std::nullopt;
+    }
+    // A small menu at the pointer; the index of the item chosen, or nullopt.
+    virtual std::optional<int> PopupMenu(const std::vector<std::string>& items) {
+        (void)items;
+        return std::nullopt;
+    }
     virtual std::optional<std::string> SaveFile(const std::string& title,
                                                 const std::vector<FileFilter>& filters,
                                                 int filterIndex,

@@ -33,5 +33,26 @@ TEST(AdbCommandsTest, PathsAreOneArgumentEachAndQuotedOnlyInTheText) {
     EXPECT_EQ(pullTo.text, "adb pull \"/data/app/~~x==/com.a-y==/base.apk\" \"/b/com.a.apk\"");
 }
 
+// With several phones each command names one; with one, nothing changes.
+TEST(AdbCommandsTest, OnDeviceNamesTheSerialRightAfterAdb) {
+    const AdbCommand listing = OnDevice(AdbListPackages(), "emulator-5556");
+    EXPECT_EQ(listing.argv,
+              (Argv{"adb", "-s", "emulator-5556", "shell", "pm", "list", "packages", "-f"}));
+    EXPECT_EQ(listing.text, "adb -s emulator-5556 shell pm list packages -f");
+    const AdbCommand same = OnDevice(AdbInstall("/a.apk"), "");
+    EXPECT_EQ(same.argv, AdbInstall("/a.apk").argv);
+    EXPECT_EQ(same.text, AdbInstall("/a.apk").text);
+}
+
+TEST(AdbCommandsTest, InstallMultipleTakesEveryPartAndGuardsLeadingDashes) {
+    const AdbCommand command = AdbInstallMultiple({"/t/base.apk", "-split_a.apk"});
+    EXPECT_EQ(command.argv,
+              (Argv{"adb", "install-multiple", "-r", "/t/base.apk", "./-split_a.apk"}));
+    EXPECT_EQ(command.text, "adb install-multiple -r \"/t/base.apk\" \"./-split_a.apk\"");
+    EXPECT_EQ(AdbConnect("192.168.1.5:5555").argv, (Argv{"adb", "connect", "192.168.1.5:5555"}));
+    EXPECT_EQ(AdbDisconnect("192.168.1.5:5555").argv,
+              (Argv{"adb", "disconnect", "192.168.1.5:5555"}));
+}
+
 }  // namespace
 }  // namespace nimbo

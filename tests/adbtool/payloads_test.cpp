@@ -205,3 +205,32 @@ TEST_F(PayloadsTest, ProgramFileHeldByARunningProgramIsLeftWhole) {
 
 }  // namespace
 }  // namespace nimbo
+
+namespace nimbo {
+namespace {
+
+// adb's WinUSB library goes beside adb when the build embedded it (a Windows
+// build given a Windows adb), byte for byte; a build without it writes nothing.
+TEST(PayloadCompanions, EmbeddedCompanionsAreWrittenBesideAdbAndMissingOnesAreNot) {
+    test::TempDir root;
+    platform::Paths paths;
+    paths.systemDir = root.path();
+    static const std::string kBytes("MZ\0\x01library", 11);
+    auto embedded = [](int id) {
+        return id == 162 ? std::span<const unsigned char>(
+                               reinterpret_cast<const unsigned char*>(kBytes.data()), kBytes.size())
+                         : std::span<const unsigned char>();
+    };
+    EXPECT_EQ(ExtractSystemCompanions(paths, embedded), 1);
+    std::ifstream in(root.path() / "AdbWinUsbApi.dll", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kBytes);
+
+    test::TempDir empty;
+    paths.systemDir = empty.path();
+    auto nothing = [](int) { return std::span<const unsigned char>(); };
+    EXPECT_EQ(ExtractSystemCompanions(paths, nothing), 0);
+    EXPECT_TRUE(fs::is_empty(empty.path()));
+}
+
+}  // namespace
+}  // namespace nimbo

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "support/fakes.h"
@@ -208,6 +209,32 @@ TEST_F(WorkerRuntimeTest, CountsFollowTheThreadsAndWaitIdleStopsNothing) {
     for (int i = 0; i < 200; ++i) ASSERT_TRUE(workers.Start([](std::stop_token) {}));
     EXPECT_TRUE(workers.WaitIdle(kGuard));
     EXPECT_EQ(workers.Workers().finished, 202);
+}
+
+}  // namespace
+}  // namespace nimbo
+
+namespace nimbo {
+namespace {
+
+// A watch that runs until the stop is counted apart: waiting for the
+// workers does not wait for it, the stop ends it with the rest.
+TEST(WorkerRuntimeBackground, WaitIdleLeavesItRunningAndTheStopEndsIt) {
+    WorkerRuntime workers([](const std::string&) {});
+    std::atomic<bool> ended{false};
+    ASSERT_TRUE(workers.StartBackground([&](std::stop_token stop) {
+        while (!stop.stop_requested()) std::this_thread::sleep_for(1ms);
+        ended = true;
+    }));
+    ASSERT_TRUE(workers.Start([](std::stop_token) {}));
+    EXPECT_TRUE(workers.WaitIdle(kGuard));
+    EXPECT_EQ(workers.Workers().background, 1);
+    EXPECT_EQ(workers.Workers().Foreground(), 0);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(workers.StopAndJoin(kGuard));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(workers.Workers().running, 0);
+    EXPECT_EQ(workers.Workers().background, 0);
 }
 
 }  // namespace

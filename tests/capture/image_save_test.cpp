@@ -15,6 +15,9 @@
 namespace nimbo {
 namespace {
 
+// The folder separator the save path is built with ("\\" on Windows).
+const std::string kSeparator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+
 using imaging::Bitmap;
 using imaging::PixelFormat;
 
@@ -139,7 +142,7 @@ TEST_F(ImageSaveTest, AutomaticNameInDocumentsAtTheChosenSize) {
     EXPECT_EQ(result.outcome, SaveOutcome::Saved);
     EXPECT_EQ(statuses_, (std::vector<std::string>{"正在保存..", "保存完成!"}));
     EXPECT_EQ(result.path, Documents("20100106-140509.jpg"));
-    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + "/");
+    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + kSeparator);
     EXPECT_EQ(dialogs_.calls, 0);
     const auto jpeg = test::ReadJpeg(result.path);
     ASSERT_TRUE(jpeg);
@@ -291,7 +294,7 @@ TEST_F(ImageSaveTest, AutomaticNameSetsTheFolderEvenWhenTheWriteFails) {
     const auto result = Save("JPG", "320x480");
     EXPECT_EQ(result.outcome, SaveOutcome::WriteFailed);
     EXPECT_EQ(statuses_.back(), "保存失败..");
-    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + "/");
+    EXPECT_EQ(state_.lastSaveFolder, paths_.documentsDir.string() + kSeparator);
 }
 
 TEST_F(ImageSaveTest, UnreadableChoicesFailInsteadOfGuessing) {

@@ -111,18 +111,27 @@ TEST_F(PackagesExportTest, NewerLayoutGivesEveryPackageAFileNamedAfterIt) {
     EXPECT_EQ(window_->Shell().All().size(), 1u);
 }
 
-TEST_F(PackagesExportTest, NothingHappensWithoutAMarkAndNothingCheckedSaysSo) {
+// "全选" checks every row and marks none; the export still takes them all.
+TEST_F(PackagesExportTest, CheckAllThenExportTakesEveryRowWithoutAClick) {
     StartPhoneWithFivePackages(false);
     Refresh();
-    // "全选" marks no row: the button does nothing at all.
     window_->Click(ids::kSelectAllButton);
-    window_->Dialogs().folderAnswers.push_back(Folder("unused").string());
-    window_->Click(ids::kExportButton);
-    EXPECT_TRUE(window_->Dialogs().shown.empty());
-    EXPECT_EQ(window_->Text(ids::kOperationStatus), kListingDoneText);
-    window_->Dialogs().folderAnswers.clear();
+    ASSERT_EQ(List().GetSelectionMark(), -1);
+    const fs::path folder = Folder("全部 备份");
+    Export(folder);
 
-    window_->Click(ids::kSelectNoneButton);
+    EXPECT_EQ(window_->Text(ids::kOperationStatus), kExportDoneText);
+    EXPECT_EQ(FilesIn(folder), 5u);
+    for (const std::string& name : PhoneOrder()) {
+        ASSERT_TRUE(fs::exists(folder / name)) << name;
+        EXPECT_EQ(test::ReadFileBytes(folder / name), PhoneBytes(name)) << name;
+    }
+    EXPECT_EQ(window_->Shell().All().size(), 1u);
+}
+
+TEST_F(PackagesExportTest, NothingCheckedSaysSo) {
+    StartPhoneWithFivePackages(false);
+    Refresh();
     ClickRow(1);
     ClickRow(1);  // marked, but unchecked again
     const fs::path folder = Folder("空 的");

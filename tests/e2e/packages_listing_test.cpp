@@ -5,12 +5,39 @@
 #include <algorithm>
 #include <fstream>
 
+#include "packages/package_test_support.h"
 #include "packages/packages_window_support.h"
 
 namespace nimbo {
 namespace {
 
+using test::MainWindowHarness;
 using test::PackagesWindowTest;
+
+// Two phones and a listing that names neither: adb refuses, and the status
+// says why instead of reporting an empty phone.
+TEST(PackagesListingTwoPhones, AListingNamingNoPhoneSaysThatThereAreSeveral) {
+    test::PhoneFixture phones;
+    ASSERT_TRUE(phones.Start(2)) << phones.error();
+    test::FakeClock clock;
+    auto launcher = platform::MakeSystemProcessLauncher({});
+    const CommandRunner runner(*launcher, clock, [](const std::string&) {});
+    PackagesState state;
+    auto rows = std::make_shared<test::FakeRows>();
+    rows->InsertAtTop("stale.apk", "");
+    auto view = std::make_shared<test::RecordingPackagesView>(rows);
+    EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows)),
+              ListingEnd::Filled);
+    EXPECT_EQ(rows->Count(), 0);
+    EXPECT_EQ(view->OperationStatus(), "连接了多台设备,请只保留一台手机");
+
+    // Naming one of them lists it.
+    EXPECT_EQ(PackageListWorker(view, runner, state, BeginPackageListing(state, *rows), {},
+                                phones.serial(1)),
+              ListingEnd::Filled);
+    EXPECT_EQ(view->OperationStatus(), kListingDoneText);
+    EXPECT_TRUE(phones.Stop()) << phones.error();
+}
 
 std::vector<std::string> Reversed(std::vector<std::string> v) {
     std::reverse(v.begin(), v.end());
@@ -109,9 +136,16 @@ TEST_F(PackagesWindowTest, LongListingArrivesWholeThroughAdb) {
     EXPECT_EQ(Rows(), expected);
 }
 
-TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndTheDoneText) {
+// No phone at all: an empty list, and the status says there is no phone
+// instead of reporting a listing that never ran.
+TEST_F(PackagesWindowTest, NoPhoneGivesAnEmptyListAndSaysSo) {
     ASSERT_TRUE(phones_.Start(0)) << phones_.error();
-    Refresh();
+    window_->Click(ids::kRefreshPackagesButton);
+    ASSERT_TRUE(WaitForWorkers());
+    const std::string expected = "请确认手机已经连接到电脑上";
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] {
+        return window_->Text(ids::kOperationStatus) == expected;
+    })) << window_->Text(ids::kOperationStatus);
     EXPECT_TRUE(Rows().empty());
 }
 

@@ -177,6 +177,21 @@ TEST(MainWindow, CloseBoxEndsTheModalLoopAsCancelled) {
     EXPECT_EQ(w.DoModal(), ui::kIdCancel);
 }
 
+// The window shows before start-up starts adb, writes the payloads and reads
+// the device list: those wait for the event loop.
+TEST(MainWindow, StartUpRunsAdbOnlyOnceTheWindowShows) {
+    MainWindowHarness h;
+    MainDialog w(h.Context(), h.AppSession());
+    w.Create();
+    EXPECT_TRUE(WindowOf(w).isVisible());
+    EXPECT_EQ(w.ItemTextNow(ids::kInstallStatus), MainDialog::ReadyText());
+    EXPECT_TRUE(h.Launcher().Started().empty());
+    EXPECT_FALSE(std::filesystem::exists(h.Context().paths.systemDir / "adb"));
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return w.StartupFinished(); }));
+    EXPECT_EQ(h.Launcher().Detached().size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(h.Context().paths.systemDir / "adb"));
+}
+
 // Start-up stops an old server before the files it runs from are rewritten,
 // and starts the new one outside any pipe; nothing else is run.
 TEST(MainWindow, StartUpStopsTheOldServerAndStartsANewOneDetached) {

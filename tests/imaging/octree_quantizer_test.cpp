@@ -212,6 +212,9 @@ std::vector<Picture> EquivalencePictures() {
         {"screenshot 1080x2400", [] { return ScreenshotLike(1080, 2400, 1); }},
         {"photo 1080x2400", [] { return PhotoLike(1080, 2400, 2); }},
         {"photo 24-bit 1080x2400", [=] { return PhotoLike(1080, 2400, 3, rgb24); }},
+        {"photo 2160x4800", [] { return PhotoLike(2160, 4800, 15); }},
+        {"screenshot 2160x4800", [] { return ScreenshotLike(2160, 4800, 16); }},
+        {"photo 24-bit 320x480", [=] { return PhotoLike(320, 480, 17, rgb24); }},
         {"screenshot 320x480", [] { return ScreenshotLike(320, 480, 4); }},
         {"screenshot 480x800", [] { return ScreenshotLike(480, 800, 5); }},
         {"screenshot 24-bit 480x854", [=] { return ScreenshotLike(480, 854, 6, rgb24); }},
@@ -231,6 +234,16 @@ std::vector<Picture> EquivalencePictures() {
          [=] {
              return Pattern(480, 800, rgb565, [](int x, int y) {
                  return Rgb{x * 255 / 479, 255 - x * 255 / 479, (y / 100) * 30};
+             });
+         }},
+        // Neighbours that differ only in bit 0 share a path through the tree
+        // but not their colour: the averages must still be exact.
+        {"24-bit neighbours differing in bit 0",
+         [=] {
+             return Pattern(640, 400, rgb24, [](int x, int y) {
+                 const int odd = (x ^ (y >> 1)) & 1;
+                 return Rgb{((x * 7) & 0xFE) | odd, ((y * 3) & 0xFE) | (y & 1),
+                            ((x + y) & 0xFE) | (odd ^ 1)};
              });
          }},
         {"vertical gradient 24-bit",

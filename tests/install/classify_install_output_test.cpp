@@ -154,6 +154,22 @@ TEST(InstallMessages, NoPhoneTooManyPhonesOrAPhoneThatCannotBeReached) {
          "安装失败,请在手机上允许USB调试"},
         {"adb: error: failed to get feature set: device offline\r\n", kOffline},
         {"adb: failed to install x.apk: device offline\n", kOffline},
+        // A phone named with -s that has gone since.
+        {"adb: error: failed to get feature set: device 'emulator-5556' not found", kNotConnected},
+    });
+}
+
+// adb 29's install-multiple: the session's verdict comes last.
+TEST(InstallMessages, ASplitAppInstalledInOneSession) {
+    ExpectAll({
+        {"Success\n", kSuccess},
+        {"adb: failed to finalize session\nFailure [INSTALL_FAILED_MISSING_SPLIT: Missing split "
+         "for com.x]\n",
+         "安装失败,缺少该软件的拆分安装包,请选择完整的APKS文件或同时选择它的全部APK文件"},
+        {"adb: failed to finalize session\nFailure [INSTALL_FAILED_INVALID_APK: Split "
+         "config.xxhdpi package inconsistent with base com.x]",
+         "安装失败,无效的APK文件"},
+        {"adb: failed to stat /tmp/x/split_a.apk: No such file or directory\n", kApkLost},
     });
 }
 

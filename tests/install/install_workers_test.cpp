@@ -9,8 +9,10 @@
 #include <fstream>
 #include <thread>
 
+#include "archive/zip_archive.h"
 #include "install/install_test_support.h"
 #include "support/fakes.h"
+#include "support/phonesim_apk.h"
 #include "support/test_paths.h"
 #include "support/worker_stand_ins.h"
 
@@ -57,6 +59,50 @@ TEST_F(InstallWorkerTest, EmptyOrMissingPathIsReportedWithoutRunningAdb) {
     const std::string real = MakeFile("x.apk").string();
     view_->TypeApkPath(real + " ");
     EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::FileMissing);
+    EXPECT_TRUE(adb_.Calls().empty());
+}
+
+// A bundle is unpacked for one install-multiple and cleaned up after; several
+// APKs go as they are; the phone is named when several are attached.
+TEST_F(InstallWorkerTest, BundlesAndSeveralApksGoToInstallMultiple) {
+    const auto parts = test::MakeTestSplitApp(files_.path(), "com.s", {"config.xxhdpi"}, 4000);
+    ASSERT_EQ(parts.size(), 2u);
+    const fs::path bundle = files_.path() / "备份/com.s.apks";
+    fs::create_directories(bundle.parent_path());
+    ASSERT_TRUE(
+        archive::WriteZip(bundle, {{"split_config.xxhdpi.apk", parts[1]}, {"base.apk", parts[0]}}));
+    // The stand-in adb checks that the parts are there while it runs.
+    adb_.Hook("for f in \"$@\"; do case \"$f\" in *.apk) cmp -s \"$f\" \"" + parts[0].string() +
+              "\" && touch \"" + adb_.dir().string() + "/base-seen\";; esac; done");
+    adb_.Prints("Success\n");
+    view_->TypeApkPath(bundle.string());
+    EXPECT_EQ(ApkInstallWorker(view_, runner_, {}, "emulator-5556"), InstallEnd::Finished);
+    ASSERT_EQ(adb_.Calls().size(), 1u);
+    const auto call = adb_.Calls()[0];
+    ASSERT_EQ(call.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(call.begin(), call.begin() + 4),
+              (std::vector<std::string>{"-s", "emulator-5556", "install-multiple", "-r"}));
+    EXPECT_EQ(fs::path(call[4]).filename(), "base.apk");
+    EXPECT_EQ(fs::path(call[5]).filename(), "split_config.xxhdpi.apk");
+    EXPECT_TRUE(fs::exists(adb_.dir() / "base-seen"));
+    EXPECT_FALSE(fs::exists(fs::path(call[4]).parent_path()));  // removed after
+    EXPECT_EQ(Status(), std::string("emulator-5556: ") + kSuccess);
+
+    fs::remove(adb_.dir() / "calls");
+    view_->TypeApkPath("\"" + parts[0].string() + "\" \"" + parts[1].string() + "\"");
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::Finished);
+    EXPECT_EQ(adb_.Calls()[0], (std::vector<std::string>{"install-multiple", "-r",
+                                                         parts[0].string(), parts[1].string()}));
+}
+
+TEST_F(InstallWorkerTest, ABundleThatIsNoZipOrAMixedChoiceNeverReachesAdb) {
+    view_->TypeApkPath(MakeFile("broken.apks").string());
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::BadChoice);
+    EXPECT_EQ(Status(), kBadBundleText);
+    view_->TypeApkPath("\"" + MakeFile("a.apk").string() + "\" \"" + MakeFile("b.txt").string() +
+                       "\"");
+    EXPECT_EQ(ApkInstallWorker(view_, runner_), InstallEnd::BadChoice);
+    EXPECT_EQ(Status(), kSeveralNotApkText);
     EXPECT_TRUE(adb_.Calls().empty());
 }
 
@@ -198,8 +244,8 @@ TEST(ChooseApkFilePath, OnlyAConfirmedExistingFileIsTaken) {
     EXPECT_EQ(shown.kind, "open");
     EXPECT_EQ(shown.title, "请选择Android、Kelvo安装文件");
     ASSERT_EQ(shown.filters.size(), 1u);
-    EXPECT_EQ(shown.filters[0].text, "APK文件 (*.apk)");
-    EXPECT_EQ(shown.filters[0].pattern, "*.apk");
+    EXPECT_EQ(shown.filters[0].text, "APK文件 (*.apk *.apks)");
+    EXPECT_EQ(shown.filters[0].pattern, "*.apk *.apks");
     EXPECT_TRUE(shown.mustExist);
 }
 

@@ -51,14 +51,46 @@ TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked)
     EXPECT_EQ(view_->OperationStatus(), kListingDoneText);
 }
 
-TEST_F(PackageListingTest, NoPhoneOrEmptyOutputStillEndsWithTheDoneText) {
-    for (const char* output : {"", "error: no devices/emulators found\n"}) {
+TEST_F(PackageListingTest, AListingThatRanEndsWithTheDoneTextHoweverFewRows) {
+    // No output at all, only system packages, and a phone's own complaint
+    // about a package line it could not read: the listing ran.
+    for (const char* output :
+         {"", "package:/system/app/Browser.apk=com.android.browser\r\n",
+          "package:/system/app/Browser.apk=com.android.browser\r\nerror: stray noise"}) {
         SCOPED_TRACE(output);
         rows_->InsertAtTop("stale.apk", "");
         adb_.Prints(output);
         EXPECT_EQ(Refresh(), ListingEnd::Filled);
         EXPECT_EQ(rows_->Count(), 0);
         EXPECT_EQ(view_->OperationStatus(), kListingDoneText);
+    }
+}
+
+// adb 29's own complaints when it cannot reach one phone: the list empties and
+// the status says why, in the install status's words.
+TEST_F(PackageListingTest, AdbThatCouldNotReachThePhoneSaysWhy) {
+    const std::string failed = kListingFailedText;
+    const std::pair<const char*, std::string> cases[] = {
+        {"error: no devices/emulators found", "请确认手机已经连接到电脑上"},
+        {"* daemon not running; starting now at tcp:5037\n* daemon started successfully\n"
+         "error: no devices/emulators found",
+         "请确认手机已经连接到电脑上"},
+        {"error: more than one device/emulator", "连接了多台设备,请只保留一台手机"},
+        {"error: device unauthorized.\nThis adb server's $ADB_VENDOR_KEYS is not set\nTry "
+         "'adb kill-server' if that seems wrong.\nOtherwise check for a confirmation dialog on "
+         "your device.",
+         "请在手机上允许USB调试"},
+        {"error: device offline", "手机处于离线状态,请重新插拔USB线"},
+        {"error: device 'emulator-5556' not found", "请确认手机已经连接到电脑上"},
+        {"adb: usage: unknown command shel", failed + "adb: usage: unknown command shel"},
+    };
+    for (const auto& [output, text] : cases) {
+        SCOPED_TRACE(output);
+        rows_->InsertAtTop("stale.apk", "");
+        adb_.Prints(output);
+        EXPECT_EQ(Refresh(), ListingEnd::Filled);
+        EXPECT_EQ(rows_->Count(), 0);
+        EXPECT_EQ(view_->OperationStatus(), text);
     }
 }
 

@@ -21,6 +21,38 @@ std::optional<std::string> ScriptedDialogs::OpenFile(const std::string& title,
     return Take(openFileAnswers);
 }
 
+std::vector<std::string> ScriptedDialogs::OpenFiles(const std::string& title,
+                                                    const std::vector<ui::FileFilter>& filters) {
+    if (openFilesAnswers.empty()) return ui::Dialogs::OpenFiles(title, filters);
+    Shown s;
+    s.kind = "open";
+    s.title = title;
+    s.filters = filters;
+    s.mustExist = true;
+    shown.push_back(s);
+    std::vector<std::string> answer = std::move(openFilesAnswers.front());
+    openFilesAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedDialogs::AskText(const std::string& title,
+                                                    const std::string& prompt) {
+    Shown s;
+    s.kind = "text";
+    s.title = title;
+    s.text = prompt;
+    shown.push_back(s);
+    return Take(textAnswers);
+}
+
+std::optional<int> ScriptedDialogs::PopupMenu(const std::vector<std::string>& items) {
+    menusShown.push_back(items);
+    if (menuAnswers.empty()) return std::nullopt;
+    const std::optional<int> answer = menuAnswers.front();
+    menuAnswers.pop_front();
+    return answer;
+}
+
 std::optional<std::string> ScriptedDialogs::SaveFile(const std::string& title,
                                                      const std::vector<ui::FileFilter>& filters,
                                                      int filterIndex,
@@ -46,7 +78,7 @@ std::optional<std::string> ScriptedDialogs::ChooseFolder(const std::string& prom
 }
 
 ui::MessageBoxResult ScriptedDialogs::MessageBox(const std::string& text,
-                                                       const std::string& caption) {
+                                                 const std::string& caption) {
     Shown s;
     s.kind = "message";
     s.title = caption;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/dialogs.h"
 #include "platform/shell.h"
+#include "ui/dialogs.h"
 
 namespace nimbo::test {
 
@@ -17,6 +17,11 @@ class ScriptedDialogs final : public ui::Dialogs {
 public:
     // The next answers, taken in order; an empty queue answers "cancelled".
     std::deque<std::optional<std::string>> openFileAnswers, saveFileAnswers, folderAnswers;
+    // Answers of a chooser of several files; while empty, it asks OpenFile.
+    std::deque<std::vector<std::string>> openFilesAnswers;
+    std::deque<std::optional<std::string>> textAnswers;
+    std::deque<std::optional<int>> menuAnswers;
+    std::vector<std::vector<std::string>> menusShown;
 
     struct Shown {
         std::string kind, title, text;
@@ -31,12 +36,16 @@ public:
                                         const std::vector<ui::FileFilter>& filters,
                                         bool mustExist) override;
     std::optional<std::string> SaveFile(const std::string& title,
-                                        const std::vector<ui::FileFilter>& filters,
-                                        int filterIndex, const std::string& defaultExtension,
+                                        const std::vector<ui::FileFilter>& filters, int filterIndex,
+                                        const std::string& defaultExtension,
                                         const std::string& initialName) override;
+    std::vector<std::string> OpenFiles(const std::string& title,
+                                       const std::vector<ui::FileFilter>& filters) override;
+    std::optional<std::string> AskText(const std::string& title,
+                                       const std::string& prompt) override;
+    std::optional<int> PopupMenu(const std::vector<std::string>& items) override;
     std::optional<std::string> ChooseFolder(const std::string& prompt) override;
-    ui::MessageBoxResult MessageBox(const std::string& text,
-                                          const std::string& caption) override;
+    ui::MessageBoxResult MessageBox(const std::string& text, const std::string& caption) override;
 
     std::vector<Shown> MessageBoxes() const;
 

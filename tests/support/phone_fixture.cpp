@@ -9,6 +9,9 @@
 #include <sstream>
 #include <thread>
 
+#include "adblink/adb_host_connection.h"
+#include "support/scripted_server.h"
+
 namespace nimbo::test {
 namespace {
 
@@ -194,7 +197,42 @@ bool PhoneFixture::Stop() {
 }
 
 std::string PhoneFixture::serial(int i) const {
-    return "127.0.0.1:" + std::to_string(phones_.at(i).port);
+    const Phone& phone = phones_.at(i);
+    if (phone.emulator) return "emulator-" + std::to_string(phone.port - 1);
+    return "127.0.0.1:" + std::to_string(phone.port);
+}
+
+int PhoneFixture::AddPhone(bool asEmulator, const PhoneOptions& options) {
+    if (adbPort_ == 0) {
+        error_ = "AddPhone before Start";
+        return -1;
+    }
+    const int index = phoneCount();
+    if (!StartPhone(index, options)) return -1;
+    if (!asEmulator) {
+        auto r = RunAdb({"connect", serial(index)}, 20s);
+        if (r.output.find("connected to") == std::string::npos) {
+            error_ = "adb connect said: " + r.output;
+            return -1;
+        }
+        return index;
+    }
+    phones_.back().emulator = true;
+    AdbHostConnection announce(EndpointAt(adbPort_));
+    announce.Open();
+    if (!announce.SendRequest("host:emulator:" + std::to_string(phones_.back().port),
+                              Framing::LowerHex)) {
+        error_ = "could not announce the emulator to the server";
+        return -1;
+    }
+    return index;
+}
+
+bool PhoneFixture::StopPhone(int i) {
+    Phone& phone = phones_.at(i);
+    const bool gone = phone.pid <= 0 || KillAndReap(phone.pid);
+    phone.pid = -1;
+    return gone;
 }
 
 std::filesystem::path PhoneFixture::stateDir(int i) const {

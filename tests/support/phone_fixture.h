@@ -47,6 +47,14 @@ public:
     // Stops the server and every phone. False when something was left
     // running (error() names it); it is killed all the same.
     bool Stop();
+    // One more phone, after Start: announced to the server as an emulator
+    // announces itself ("host:emulator:PORT", serial emulator-<PORT-1>), so
+    // that the server drops it again when it stops; or connected with
+    // "adb connect" as the others. Does not wait for it to be listed. Its
+    // index, or -1 (error() says why).
+    int AddPhone(bool asEmulator, const PhoneOptions& options = {});
+    // Kills one phone; the server notices on its own.
+    bool StopPhone(int i);
     const std::string& error() const { return error_; }
 
     int phoneCount() const { return static_cast<int>(phones_.size()); }
@@ -81,6 +89,7 @@ private:
     struct Phone {
         pid_t pid = -1;
         uint16_t port = 0;
+        bool emulator = false;
         std::filesystem::path dir;
         std::vector<std::pair<std::string, std::string>> control;
     };

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -89,13 +90,16 @@ std::string Zip(const std::vector<Entry>& entries) {
 
 }  // namespace
 
-bool MakeTestApk(const std::filesystem::path& path, const std::string& package, size_t sizeBytes) {
+namespace {
+
+bool WriteApk(const std::filesystem::path& path, const std::string& package,
+              const std::string& attributes, uint32_t seed, size_t sizeBytes) {
     std::vector<Entry> entries;
     entries.push_back({"AndroidManifest.xml",
                        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                        "<manifest xmlns:android=\"http://schemas.android.com/apk/res/android\"\n"
                        "    package=\"" +
-                           package + "\">\n</manifest>\n"});
+                           package + "\"" + attributes + ">\n</manifest>\n"});
     const std::string fillerName = "assets/filler.bin";
     size_t base = 0;
     for (const auto& e : entries)
@@ -104,7 +108,7 @@ bool MakeTestApk(const std::filesystem::path& path, const std::string& package, 
     size_t fillerOverhead = kLocalFixed + kCentralFixed + 2 * fillerName.size();
     if (sizeBytes >= base + fillerOverhead) {
         std::string filler(sizeBytes - base - fillerOverhead, '\0');
-        uint32_t x = 0x9e3779b9u ^ static_cast<uint32_t>(package.size());
+        uint32_t x = 0x9e3779b9u ^ seed;
         for (char& c : filler) {
             x ^= x << 13;
             x ^= x >> 17;
@@ -117,6 +121,32 @@ bool MakeTestApk(const std::filesystem::path& path, const std::string& package, 
     std::string bytes = Zip(entries);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+bool MakeTestApk(const std::filesystem::path& path, const std::string& package, size_t sizeBytes) {
+    return WriteApk(path, package, "", static_cast<uint32_t>(package.size()), sizeBytes);
+}
+
+bool MakeTestApkPart(const std::filesystem::path& path, const std::string& package,
+                     const std::string& split, size_t sizeBytes) {
+    const std::string attributes = split.empty() ? std::string(" android:isSplitRequired=\"true\"")
+                                                 : " split=\"" + split + "\"";
+    const uint32_t seed = static_cast<uint32_t>(std::hash<std::string>{}(package + "/" + split));
+    return WriteApk(path, package, attributes, seed, sizeBytes);
+}
+
+std::vector<std::filesystem::path> MakeTestSplitApp(const std::filesystem::path& folder,
+                                                    const std::string& package,
+                                                    const std::vector<std::string>& splits,
+                                                    size_t sizeBytes) {
+    std::vector<std::filesystem::path> parts{folder / "base.apk"};
+    for (const std::string& split : splits) parts.push_back(folder / ("split_" + split + ".apk"));
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!MakeTestApkPart(parts[i], package, i == 0 ? "" : splits[i - 1], sizeBytes)) return {};
+    }
+    return parts;
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {

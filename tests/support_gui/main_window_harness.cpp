@@ -116,9 +116,12 @@ MainWindowHarness::~MainWindowHarness() {
     }
 }
 
-MainDialog& MainWindowHarness::Open() {
+MainDialog& MainWindowHarness::Open(const std::string& startApkFile) {
     dialog_ = std::make_unique<MainDialog>(context_, session_);
+    dialog_->SetStartApkFile(startApkFile);
     dialog_->Create();
+    // Start-up finishes from the event loop once the window shows.
+    WaitUntil([&] { return dialog_->StartupFinished(); });
     QApplication::processEvents();
     return *dialog_;
 }

@@ -27,8 +27,9 @@ public:
     ~MainWindowHarness();
 
     // Builds the window and runs its start-up as the modal loop would, but
-    // returns at once (the window is shown modeless).
-    MainDialog& Open();
+    // returns at once (the window is shown modeless). startApkFile: as the
+    // command line hands it over (MainDialog::SetStartApkFile).
+    MainDialog& Open(const std::string& startApkFile = {});
     MainDialog& Window() { return *dialog_; }
     // Destroys the window as closing it does, while the runner and everything
     // else the workers use stay alive.

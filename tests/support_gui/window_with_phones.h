@@ -25,10 +25,11 @@ protected:
         window_.reset();
     }
 
-    // Until none of the window's install, listing or export workers runs.
+    // Until none of the window's install, listing or export workers runs
+    // (the watch on the device list runs on).
     bool WaitForWorkers() {
         return MainWindowHarness::WaitUntil(
-            [&] { return window_->Workers().Workers().running == 0; });
+            [&] { return window_->Workers().Workers().Foreground() == 0; });
     }
 
     std::unique_ptr<MainWindowHarness> window_;

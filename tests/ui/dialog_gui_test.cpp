@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -16,6 +17,7 @@
 
 #include "support_gui/main_window_harness.h"
 #include "ui/dialog.h"
+#include "ui/image_list.h"
 #include "ui/qt/dialog.h"
 #include "ui/ui_thread.h"
 
@@ -108,6 +110,41 @@ TEST(DialogKit, ControlsByKindWithTemplateTextsAndTabOrder) {
     EXPECT_EQ(w.GetFocus(), w.GetDlgItem(11));
     EXPECT_EQ(w.GetDlgItem(14)->Bounds().Height(), w.Units().Y(12));
     EXPECT_EQ(qt::WidgetOf(w, 11)->nextInFocusChain(), qt::WidgetOf(w, 12));
+}
+
+TEST(DialogKit, RowsInsertedTogetherAreTheRowsInsertedOneByOne) {
+    SmallWindow w;
+    w.Create();
+    ImageList images;
+    imaging::Canvas picture(16, 16);
+    picture.FillRect({0, 0, 16, 16}, {10, 20, 30});
+    images.Add(picture);
+    images.Add(picture);
+    auto* list = w.Item<ListView>(15);
+    list->InsertColumn(0, "a", 20);
+    list->InsertColumn(1, "b", 40);
+    list->SetImageList(&images);
+    list->SetExtendedStyle(kLvsExCheckBoxes);
+    list->InsertItem(0, "x", 0);
+    list->InsertItem(1, "y", 0);
+    list->SetCheck(1, true);
+    // Between the two rows; past the end means at the end.
+    EXPECT_EQ(list->InsertItems(1, 3, "n", 1), 1);
+    EXPECT_EQ(list->InsertItems(99, 1, "z", 0), 5);
+    EXPECT_EQ(list->InsertItems(0, 0, "none", 0), 0);
+    ASSERT_EQ(list->GetItemCount(), 6);
+    const char* texts[] = {"x", "n", "n", "n", "y", "z"};
+    const int imageOf[] = {0, 1, 1, 1, 0, 0};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_EQ(list->GetItemText(r, 0), texts[r]) << r;
+        EXPECT_EQ(list->GetItemImage(r), imageOf[r]) << r;
+        EXPECT_EQ(list->GetCheck(r), r == 4) << r;
+        list->SetItemText(r, 1, "second");  // every column has its cell
+        EXPECT_EQ(list->GetItemText(r, 1), "second");
+    }
+    auto& table = dynamic_cast<QTableWidget&>(*qt::WidgetOf(w, 15));
+    EXPECT_FALSE(table.item(2, 0)->icon().isNull());
+    EXPECT_TRUE(table.item(2, 0)->flags() & Qt::ItemIsUserCheckable);
 }
 
 TEST(DialogKit, ClicksReachTheMessageMapAndEscCancels) {

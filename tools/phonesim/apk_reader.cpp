@@ -5,6 +5,7 @@
 #include <cctype>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 namespace nimbo::phonesim {
 namespace {
@@ -106,7 +107,12 @@ std::optional<std::string> ReadZipEntry(const std::string& b, const ZipEntry& e)
 }
 
 std::optional<std::string> PackageFromManifest(const std::string& manifest) {
-    const std::string key = "package";
+    auto name = ManifestAttribute(manifest, "package");
+    if (name && IsPackageName(*name)) return name;
+    return std::nullopt;
+}
+
+std::optional<std::string> ManifestAttribute(const std::string& manifest, const std::string& key) {
     for (size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at + 1)) {
         // Skip "android:package..." style attributes and words that only end in it.
         if (at > 0 && (std::isalnum(uint8_t(manifest[at - 1])) || manifest[at - 1] == ':')) {
@@ -121,9 +127,7 @@ std::optional<std::string> PackageFromManifest(const std::string& manifest) {
         char quote = manifest[p];
         size_t close = manifest.find(quote, p + 1);
         if (close == std::string::npos) return std::nullopt;
-        std::string name = manifest.substr(p + 1, close - p - 1);
-        if (IsPackageName(name)) return name;
-        return std::nullopt;
+        return manifest.substr(p + 1, close - p - 1);
     }
     return std::nullopt;
 }
@@ -138,6 +142,15 @@ ApkInfo InspectApkBytes(const std::string& bytes, const std::string& fileName) {
         if (e.name != "AndroidManifest.xml") continue;
         if (auto text = ReadZipEntry(bytes, e)) {
             if (auto package = PackageFromManifest(*text)) info.package = *package;
+            if (auto split = ManifestAttribute(*text, "split"); split && IsPackageName(*split)) {
+                info.split = *split;
+            }
+            // Written android:isSplitRequired in a real manifest.
+            const std::string tag = "isSplitRequired";
+            const size_t at = text->find(tag);
+            info.splitRequired =
+                at != std::string::npos &&
+                std::string_view(*text).substr(at + tag.size()).starts_with("=\"true\"");
         }
         break;
     }
@@ -146,7 +159,11 @@ ApkInfo InspectApkBytes(const std::string& bytes, const std::string& fileName) {
 
 ApkInfo InspectApk(const std::filesystem::path& path, const std::string& fileName) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return ApkInfo{false, Stem(fileName)};
+    if (!in) {
+        ApkInfo missing;
+        missing.package = Stem(fileName);
+        return missing;
+    }
     std::stringstream buffer;
     buffer << in.rdbuf();
     return InspectApkBytes(buffer.str(), fileName);

@@ -25,10 +25,16 @@ std::optional<std::string> ReadZipEntry(const std::string& bytes, const ZipEntry
 
 // package="..." from a manifest's text, when it holds a valid package name.
 std::optional<std::string> PackageFromManifest(const std::string& manifest);
+// The value of the attribute `key` (key="..."; not android:key), as written.
+std::optional<std::string> ManifestAttribute(const std::string& manifest, const std::string& key);
 
 struct ApkInfo {
     bool isZip = false;
     std::string package;  // from the manifest, else from the file name's stem
+    // split="config.xxhdpi": this APK is one part of a split app, not its base.
+    std::string split;
+    // android:isSplitRequired="true" on a base: it will not install alone.
+    bool splitRequired = false;
 };
 
 // Reads the file at path; the name used for the fallback is fileName.

@@ -115,12 +115,77 @@ std::string Install(const Args& args, ShellContext& ctx) {
     return ctx.packages.Install(*hostFile, path, replace, ctx.settings.layout) + "\n";
 }
 
+// pm path PACKAGE: one "package:PATH" line per file, base first; nothing
+// for a package that is not installed.
+std::string PackagePaths(const Args& args, ShellContext& ctx) {
+    if (args.size() < 3) return "Error: no package specified\n";
+    std::string out;
+    for (const std::string& path : ctx.packages.Paths(args.back())) out += "package:" + path + "\n";
+    return out;
+}
+
+// The session commands of adb's install-multiple (adb 29):
+//   pm install-create -S TOTAL [-r]  -> "Success: created install session [ID]"
+//   pm install-write -S SIZE ID NAME -  (the part's bytes on the stream)
+//   pm install-commit ID / pm install-abandon ID
+std::string InstallSession(const Args& args, ShellContext& ctx) {
+    const std::string& verb = args[1];
+    if (verb == "install-create") {
+        const bool replace = std::find(args.begin(), args.end(), "-r") != args.end();
+        return "Success: created install session [" +
+               std::to_string(ctx.packages.CreateSession(replace)) + "]\n";
+    }
+    Args rest;  // the words after the options
+    uint64_t size = 0;
+    bool sized = false;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "-S" && i + 1 < args.size()) {
+            size = std::strtoull(args[++i].c_str(), nullptr, 10);
+            sized = true;
+        } else {
+            rest.push_back(args[i]);
+        }
+    }
+    if (rest.empty()) return "Error: no session id specified\n";
+    const int session = std::atoi(rest[0].c_str());
+    if (verb == "install-commit") {
+        if (!HoldAnswer(ctx.stream, ctx.control, &PhoneSettings::installDelayMs, "pm install")) {
+            return {};
+        }
+        if (!ctx.settings.forcedInstallOutcome.empty()) {
+            ctx.packages.AbandonSession(session);
+            return ctx.settings.forcedInstallOutcome + "\n";
+        }
+        return ctx.packages.CommitSession(session, ctx.settings.layout) + "\n";
+    }
+    if (verb == "install-abandon") {
+        return ctx.packages.AbandonSession(session) ? "Success\n"
+                                                    : "Error: no session " + rest[0] + "\n";
+    }
+    // install-write
+    if (rest.size() < 2 || !sized) return "Error: install-write needs -S SIZE ID NAME -\n";
+    auto file = ctx.packages.SessionFile(session, rest[1]);
+    if (!file) return "Failure [INSTALL_FAILED_INVALID_APK: bad session or name]\n";
+    if (!ReceiveApk(ctx, size, *file)) {
+        return "Failure [INSTALL_FAILED_INVALID_APK: the stream ended early]\n";
+    }
+    return "Success: streamed " + std::to_string(size) + " bytes\n";
+}
+
 std::string PackageManager(const Args& args, ShellContext& ctx) {
     if (args.size() >= 3 && args[1] == "list" && args[2] == "packages") {
         return ListPackages(Args(args.begin() + 3, args.end()), ctx);
     }
     if (args.size() >= 2 && args[1] == "install") {
         return Install(Args(args.begin() + 2, args.end()), ctx);
+    }
+    if (args.size() >= 2 && args[1] == "path") return PackagePaths(args, ctx);
+    if (args.size() >= 2 && args[1].starts_with("install-")) {
+        const std::string& verb = args[1];
+        if (verb == "install-create" || verb == "install-write" || verb == "install-commit" ||
+            verb == "install-abandon") {
+            return InstallSession(args, ctx);
+        }
     }
     if (args.size() < 2)
         return "usage: pm list packages [-f] [FILTER]\n       pm install [-r] PATH\n";
@@ -204,6 +269,11 @@ std::string RunWords(const Args& args, ShellContext& ctx) {
         return "cmd: Can't find service: " + (args.size() >= 2 ? args[1] : std::string()) + "\n";
     }
     if (name == "rm") return Remove(args, ctx);
+    if (name == "echo") {
+        std::string out;
+        for (size_t i = 1; i < args.size(); ++i) out += (i > 1 ? " " : "") + args[i];
+        return out + "\n";
+    }
     if (name == "ls") return List(args, ctx);
     return "/system/bin/sh: " + name + ": not found\n";
 }
@@ -211,6 +281,12 @@ std::string RunWords(const Args& args, ShellContext& ctx) {
 }  // namespace
 
 std::string RunShellCommand(const std::string& commandLine, ShellContext& ctx) {
+    std::string out;
+    for (const std::string& one : SplitCommandList(commandLine)) out += RunOneCommand(one, ctx);
+    return out;
+}
+
+std::string RunOneCommand(const std::string& commandLine, ShellContext& ctx) {
     auto command = ParseShellCommand(commandLine);
     if (!command) return "/system/bin/sh: syntax error: unterminated quoted string\n";
     std::string out = RunWords(command->words, ctx);

@@ -21,7 +21,10 @@ struct ShellContext {
     Stream* stream = nullptr;
 };
 
-// Runs one command line and returns everything it prints, with LF endings.
+// Runs one command line ("a; b" runs a, then b) and returns everything it
+// prints, with LF endings.
 std::string RunShellCommand(const std::string& commandLine, ShellContext& context);
+// One command of such a line, with its redirections.
+std::string RunOneCommand(const std::string& commandLine, ShellContext& context);
 
 }  // namespace nimbo::phonesim

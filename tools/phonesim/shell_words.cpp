@@ -51,6 +51,27 @@ bool IsNumber(const std::string& s) {
 
 }  // namespace
 
+std::vector<std::string> SplitCommandList(const std::string& line) {
+    std::vector<std::string> commands(1);
+    char quote = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote == 0 && c == ';') {
+            commands.emplace_back();
+            continue;
+        }
+        commands.back().push_back(c);
+        if (c == '\\' && quote != '\'' && i + 1 < line.size()) {
+            commands.back().push_back(line[++i]);
+        } else if (quote == 0 && (c == '\'' || c == '"')) {
+            quote = c;
+        } else if (c == quote) {
+            quote = 0;
+        }
+    }
+    return commands;
+}
+
 std::optional<ShellCommand> ParseShellCommand(const std::string& line) {
     ShellCommand command;
     size_t i = 0;

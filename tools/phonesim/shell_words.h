@@ -18,6 +18,10 @@ struct ShellCommand {
     std::vector<Redirection> redirections;
 };
 
+// The commands of a list "a; b; c", split at every ';' outside quotes; each
+// piece keeps its quoting for ParseShellCommand.
+std::vector<std::string> SplitCommandList(const std::string& line);
+
 // nullopt when a quote is left open, the line ends in a lone backslash, or a
 // redirection has no target.
 std::optional<ShellCommand> ParseShellCommand(const std::string& line);

@@ -1,9 +1,14 @@
 // nimbo-render-pictures SVG_DIR OUTPUT
+// nimbo-render-pictures --icon-theme SVG_FILE NAME THEME_DIR SIZE...
 //
 // Renders every icon of resources/icons/icon_sizes.h at its own size from SVG_DIR, and the
 // banner, and writes them to OUTPUT as a C++ source defining the table declared in
 // resources/icons/pictures_data.h. The program itself then carries finished pixels and needs
 // no toolkit to show them; only this host tool paints with Qt.
+//
+// The second form renders one SVG as the PNG files of an icon theme,
+// THEME_DIR/<SIZE>x<SIZE>/apps/NAME.png, for the desktop's menus and launchers
+// (the install target puts them under share/icons/hicolor).
 //
 // The output depends on nothing but the pixels (no time, no paths), so rebuilding on one
 // machine gives the same bytes. It is replaced whole, never left half written.
@@ -88,6 +93,38 @@ int Fail(const QString& message) {
     return 1;
 }
 
+// The desktop icons; QImage writes no time into a PNG, so these are repeatable too.
+int WriteIconTheme(const QStringList& args) {
+    if (args.size() < 5) {
+        return Fail(QStringLiteral(
+            "usage: nimbo-render-pictures --icon-theme SVG_FILE NAME THEME_DIR SIZE..."));
+    }
+    const QString& svg = args[1];
+    const QString& name = args[2];
+    const QDir theme(args[3]);
+    for (const QString& sizeText : args.mid(4)) {
+        bool ok = false;
+        const int size = sizeText.toInt(&ok);
+        if (!ok || size <= 0 || size > 1024) {
+            return Fail(QStringLiteral("not an icon size: %1").arg(sizeText));
+        }
+        const QImage image = nimbo::render::RenderSvgImage(svg, QSize(size, size));
+        if (image.isNull()) {
+            return Fail(QStringLiteral("cannot render %1").arg(svg));
+        }
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        const QString file = theme.filePath(folder + QLatin1Char('/') + name + ".png");
+        // Straight alpha is what PNG stores; saving through a temporary file
+        // never leaves half an icon behind.
+        QSaveFile out(file);
+        if (!theme.mkpath(folder) || !out.open(QIODevice::WriteOnly) ||
+            !image.convertToFormat(QImage::Format_ARGB32).save(&out, "PNG") || !out.commit()) {
+            return Fail(QStringLiteral("cannot write %1").arg(file));
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,6 +133,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args[1] == QStringLiteral("--icon-theme")) {
+        return WriteIconTheme(args.mid(1));
+    }
     if (args.size() != 3) {
         return Fail(QStringLiteral("usage: nimbo-render-pictures SVG_DIR OUTPUT"));
     }

@@ -9,10 +9,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -21,8 +25,10 @@
 #include <string>
 
 #include "adblink/device_list.h"
+#include "adblink/network_devices.h"
 #include "app/gui/main_dialog.h"
 #include "app/session.h"
+#include "archive/zip_archive.h"
 #include "capture/gui/screenshot_dialog.h"
 #include "controls/gradient_button.h"
 #include "help/gui/help_dialog.h"
@@ -168,6 +174,100 @@ void ButtonStates(Writer& out) {
     out.Save(sheet, "button_states_4x");
 }
 
+// The desktop's dialogs, except that the device list's menu and the address
+// it asks for answer at once (a real menu would wait for a click).
+class AnsweringDialogs final : public ui::Dialogs {
+public:
+    explicit AnsweringDialogs(ui::Dialogs& desktop) : desktop_(desktop) {}
+    std::optional<std::string> OpenFile(const std::string& title,
+                                        const std::vector<ui::FileFilter>& filters,
+                                        bool mustExist) override {
+        return desktop_.OpenFile(title, filters, mustExist);
+    }
+    std::optional<std::string> SaveFile(const std::string& title,
+                                        const std::vector<ui::FileFilter>& filters, int filterIndex,
+                                        const std::string& defaultExtension,
+                                        const std::string& initialName) override {
+        return desktop_.SaveFile(title, filters, filterIndex, defaultExtension, initialName);
+    }
+    std::optional<std::string> ChooseFolder(const std::string& prompt) override {
+        return desktop_.ChooseFolder(prompt);
+    }
+    ui::MessageBoxResult MessageBox(const std::string& text, const std::string& caption) override {
+        return desktop_.MessageBox(text, caption);
+    }
+    std::optional<std::string> AskText(const std::string&, const std::string&) override {
+        return address;
+    }
+    std::optional<int> PopupMenu(const std::vector<std::string>&) override { return 0; }
+
+    std::string address = "192.168.1.20:5555";
+
+private:
+    ui::Dialogs& desktop_;
+};
+
+// The window with the device list's context menu drawn where a right click
+// on the given row opens it.
+QImage WithDeviceMenu(MainDialog& main, int row, const std::vector<std::string>& items) {
+    QImage image = ui::qt::WindowOf(main).grab().toImage();
+    auto* list = qobject_cast<QTableWidget*>(ui::qt::WidgetOf(main, ids::kDeviceList));
+    if (!list) return image;
+    QMenu menu;
+    menu.setFont(ui::qt::WindowOf(main).font());
+    for (const auto& item : items) menu.addAction(QString::fromStdString(item));
+    menu.adjustSize();
+    menu.ensurePolished();
+    const QImage drawn = menu.grab().toImage();
+    const QRect cell = list->visualItemRect(list->item(row, 2));
+    QPoint at = list->viewport()->mapTo(&ui::qt::WindowOf(main), cell.center());
+    // A menu opens inside the screen; here, inside the picture.
+    at.setX(std::min(at.x(), image.width() - drawn.width() - 4));
+    QPainter p(&image);
+    p.drawImage(at, drawn);
+    p.end();
+    return image;
+}
+
+// What is new: two phones with the second one current and a split app's
+// bundle installed on it; a listing that could not run; a network phone
+// connected from the device list's menu.
+void NewFeatures(Writer& out, AppContext context, Session& session, CannedAdb& adb,
+                 const std::filesystem::path& root) {
+    AnsweringDialogs dialogs(*context.dialogs);
+    context.dialogs = &dialogs;
+    MainDialog main(context, session);
+    main.Create();
+    Pump();
+
+    ShowDevices(main, "emulator-5554\tdevice\n192.168.1.20:5555\tdevice\n");
+    main.DeviceList()->SetSelectionMark(1);
+    main.OnDeviceListClick();
+    const std::filesystem::path bundle = root / "com.example.notes.apks";
+    // A bundle of two parts: the install unpacks it before adb is asked.
+    for (const char* part : {"base.apk", "split_config.xxhdpi.apk"}) {
+        QFile file(QString::fromStdString((root / part).string()));
+        if (file.open(QIODevice::WriteOnly)) file.write("PK");
+    }
+    archive::WriteZip(bundle, {{"base.apk", root / "base.apk"},
+                               {"split_config.xxhdpi.apk", root / "split_config.xxhdpi.apk"}});
+    main.FillApkPath({bundle.string()});
+    Press(main, ids::kRefreshPackagesButton);
+    WaitForWorkers(session.workers);
+    Press(main, ids::kStartInstallButton);
+    WaitForWorkers(session.workers);
+    out.Save(main, "main_window_two_phones");
+    out.Save(WithDeviceMenu(main, 1, {kConnectMenuText, kDisconnectMenuText}),
+             "main_window_device_menu");
+
+    // Connect from the menu: its outcome in the operation status.
+    adb.Answer("connect", "connected to 192.168.1.20:5555\r\n");
+    main.OnDeviceListMenu();
+    WaitForWorkers(session.workers);
+    ShowDevices(main, "emulator-5554\tdevice\n192.168.1.20:5555\tdevice\n");
+    out.Save(main, "main_window_wifi_connected");
+}
+
 // The main window as it opens, then with devices, packages and an install's
 // verdict; the screenshot, help and driver windows over it.
 void Windows(Writer& out) {
@@ -235,6 +335,21 @@ void Windows(Writer& out) {
         });
         Press(main, ids::kDriverButton);
     }
+    {
+        // The same phones' listing when adb was not told which one to ask.
+        CannedAdb several;
+        several.Answer("list", "error: more than one device/emulator\r\n");
+        CommandRunner severalRunner(several, *clock, [](const std::string&) {});
+        AppContext unnamed = context;
+        unnamed.runner = &severalRunner;
+        MainDialog main(unnamed, session);
+        main.Create();
+        Press(main, ids::kRefreshPackagesButton);
+        WaitForWorkers(session.workers);
+        out.Save(main, "main_window_listing_failed");
+    }
+    adb.Answer("install-multiple", "Success\r\n");
+    NewFeatures(out, context, session, adb, root);
     session.workers.StopAndJoin(10s);
 }
 

@@ -5,9 +5,17 @@
 // window reads it back from there. It follows the first listed device on every
 // refresh that lists one, and the marked row on every click; nothing clears it,
 // so an unplugged phone stays current until another one is listed or chosen.
+//
+// With AppContext::trackDevices the list also follows plugging and
+// unplugging by itself: a background worker of the session watches the
+// server (device_tracker.h) and every list it sends is shown like a refresh.
+// The list's context menu connects and disconnects network devices.
 #include <chrono>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "adblink/device_list.h"
 #include "adbtool/app_context.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
@@ -30,6 +38,14 @@ public:
     // list must be current when the handler returns; the short time-outs bound
     // how long a silent server holds the window.
     void Refresh();
+    // Shows these rows as a refresh that read them does.
+    void ShowRows(const std::vector<DeviceRow>& rows);
+    // Starts the watch on the device list when the context asks for it.
+    void StartTracking();
+    // The list's context menu: "连接无线设备..." and, on a network device,
+    // "断开"; the outcome goes to the operation status and the list is read
+    // again.
+    void OnContextMenu();
     // Start-up has just launched "adb kill-server" and "adb wait-for-device";
     // the first read usually comes before the new server listens, or before it
     // has found the phone. Only those two cases are read again, `retries`
@@ -39,6 +55,10 @@ public:
     // The click notification: the marked row becomes the current device.
     void OnListClick();
     Fetch LastFetch() const { return last_; }
+    // The phone that adb commands must name: with two or more devices listed,
+    // the current device; with one or none, empty (adb's only phone, and the
+    // command lines stay as they always were).
+    std::string TargetSerial() const;
 
 private:
     bool Waiting() const;

@@ -1,5 +1,6 @@
 #include "app/gui/installer_app.h"
 
+#include "adbtool/adb_program.h"
 #include "app/gui/main_dialog.h"
 #include "ui/dialogs.h"
 
@@ -7,7 +8,9 @@ namespace nimbo {
 
 InstallerApp::InstallerApp() {
     context_.paths = platform::DefaultPaths();
-    launcher_ = platform::MakeSystemProcessLauncher(context_.paths.systemDir);
+    // The adb carried and written into the system directory, or the system's
+    // own when the program carries none (adbtool/adb_program.h).
+    launcher_ = platform::MakeSystemProcessLauncher(ProgramSearchDir(context_.paths));
     shell_ = platform::MakeDesktopShellOpener(*launcher_);
     dialogs_ = ui::MakeSystemDialogs();
     clock_ = platform::MakeSystemClock();
@@ -18,6 +21,7 @@ InstallerApp::InstallerApp() {
     runner_ = std::make_unique<CommandRunner>(*launcher_, *clock_);
     context_.runner = runner_.get();
     context_.workers = &session_.workers;
+    context_.trackDevices = true;
 }
 
 InstallerApp::~InstallerApp() = default;
@@ -25,6 +29,7 @@ InstallerApp::~InstallerApp() = default;
 int InstallerApp::InitInstance() {
     {
         MainDialog dialog(context_, session_);
+        dialog.SetStartApkFile(startApkFile_);
         dialog.DoModal();
     }  // the window goes first: its link is cut before the workers are stopped
     return ExitInstance();

@@ -17,6 +17,8 @@
 //   4. main's QApplication, the window system, goes last.
 #include <chrono>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "adbtool/app_context.h"
 #include "app/session.h"
@@ -29,6 +31,9 @@ public:
 
     InstallerApp();
     ~InstallerApp();
+    // A file for the install path field when the main window opens (the
+    // command line's); call before InitInstance.
+    void SetStartApkFile(std::string file) { startApkFile_ = std::move(file); }
     // Runs the main window; returns the process exit code.
     int InitInstance();
     int ExitInstance();
@@ -43,6 +48,7 @@ private:
     std::unique_ptr<CommandRunner> runner_;
     AppContext context_;
     Session session_;
+    std::string startApkFile_;
 };
 
 }  // namespace nimbo

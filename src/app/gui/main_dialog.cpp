@@ -9,6 +9,7 @@
 #include "controls/gradient_button.h"
 #include "controls/xp_group_box.h"
 #include "icons/icons.h"
+#include "install/apk_files.h"
 #include "install/gui/install_panel.h"
 #include "packages/gui/package_list_panel.h"
 #include "platform/memory.h"
@@ -39,7 +40,7 @@ MainDialog::MainDialog(AppContext& context, Session& session, ui::Dialog* owner)
     : ui::Dialog(resources::MainDialogTemplate(), owner),
       context_(context),
       session_(session),
-      install_(std::make_unique<InstallPanel>(*this, context)) {
+      install_(std::make_unique<InstallPanel>(*this, context, [this] { return TargetSerial(); })) {
     SetPictureSource(&ProgramPicture);
     BindControl(ids::kScreenshotButton, screenshotButton_);
     BindControl(ids::kRefreshDevicesButton, refreshDevicesButton_);
@@ -81,6 +82,7 @@ void MainDialog::BindMessageMap() {
     OnCommand(ids::kUninstallButton, [this] { OnRemoveSelected(); });
     OnCommand(ids::kRefreshDevicesButton, [this] { OnRefreshDevices(); });
     OnNotify(ids::kDeviceList, ui::Notification::ListClick, [this] { OnDeviceListClick(); });
+    OnNotify(ids::kDeviceList, ui::Notification::ContextMenu, [this] { OnDeviceListMenu(); });
     OnCommand(ids::kScreenshotButton, [this] { OpenScreenshotWindow(); });
     OnCommand(ids::kHelpButton, [this] { OnHelp(); });
     OnCommand(ids::kFirstMakerButton, [this] { OnFirstMakerSite(); });
@@ -131,28 +133,47 @@ void MainDialog::SetUpLists() {
 bool MainDialog::OnInitDialog() {
     packageList_ = Item<ui::ListView>(ids::kPackageList);
     deviceList_ = Item<ui::ListView>(ids::kDeviceList);
-    packages_ =
-        std::make_unique<PackageListPanel>(*this, *packageList_, context_, session_.packages);
+    packages_ = std::make_unique<PackageListPanel>(
+        *this, *packageList_, context_, session_.packages, [this] { return TargetSerial(); });
     devices_ = std::make_unique<DeviceListPanel>(*this, *deviceList_,
                                                  *GetDlgItem(ids::kCurrentDevice), context_);
     // The window icon, large and small alike.
     SetIcon(resources::LoadIcon(ids::kMainIcon));
-    // Stop an adb server left from an earlier run before its files are rewritten.
-    context_.runner->LaunchHidden(AdbKillServer());
     SetButtonIcons();
     installResultGroup_->SetBanded(1);
     operationStatusGroup_->SetBanded(1);
     SetUpLists();
     SetItemTextNow(ids::kInstallStatus, ReadyText());
+    if (!startApkFile_.empty()) FillApkPath(startApkFile_);
+    // The rest needs nothing on the screen: starting adb twice (a fork of this
+    // whole process each time) and writing the payloads waited for by the
+    // window made it show late. It runs from the event loop, once the window
+    // is up, in the same order as before.
+    startup_ = MakeTimer(std::chrono::milliseconds(0), [this] {
+        startup_->Stop();
+        FinishStartup();
+    });
+    startup_->Start();
+    return true;
+}
+
+void MainDialog::FinishStartup() {
+    // Stop an adb server left from an earlier run before its files are rewritten.
+    context_.runner->LaunchHidden(AdbKillServer());
     // The adb tool, its library and the companion package into the system directory.
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
+    ExtractSystemCompanions(context_.paths);
     // Starts the adb server outside any pipe.
     context_.runner->LaunchHidden(AdbWaitForDevice());
     // The device list, then again shortly while the server is still coming up.
     RefreshDeviceList();
     devices_->StartRetries(context_.startupDeviceRetries, context_.startupDeviceRetryInterval);
-    return true;
+    // From now on the list follows the phones by itself.
+    devices_->StartTracking();
+    // An .apk or .apks dropped on the window fills the path field.
+    AcceptFileDrops();
+    startupFinished_ = true;
 }
 
 bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
@@ -167,6 +188,10 @@ bool MainDialog::PreTranslateKey(const ui::KeyPress& key) {
         platform::ReleaseFreeMemory();
     }
     return true;
+}
+
+bool MainDialog::FillApkPath(const std::string& file) {
+    return install_->FillApkPath(std::vector<std::string>{file});
 }
 
 void MainDialog::ChooseApkFile() {
@@ -198,6 +223,10 @@ void MainDialog::OnRemoveSelected() {
     packages_->OnRemove();
 }
 
+std::string MainDialog::TargetSerial() const {
+    return devices_ ? devices_->TargetSerial() : std::string();
+}
+
 void MainDialog::RefreshDeviceList() {
     devices_->Refresh();
 }
@@ -208,6 +237,22 @@ void MainDialog::OnRefreshDevices() {
 
 void MainDialog::OnDeviceListClick() {
     devices_->OnListClick();
+}
+
+void MainDialog::OnDeviceListMenu() {
+    devices_->OnContextMenu();
+}
+
+bool MainDialog::FillApkPath(const std::vector<std::string>& paths) {
+    return install_->FillApkPath(paths);
+}
+
+bool MainDialog::WantsFiles(const std::vector<std::string>& paths) {
+    return AcceptableApkChoice(paths);
+}
+
+bool MainDialog::OnDropFiles(const std::vector<std::string>& paths) {
+    return FillApkPath(paths);
 }
 
 }  // namespace nimbo

@@ -3,6 +3,7 @@
 // for the whole program; closing it ends the program.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adbtool/app_context.h"
@@ -37,6 +38,15 @@ public:
     const DeviceListPanel* DevicePanel() const { return devices_.get(); }
     const ui::ImageList& SharedImageList() const { return sharedImageList_; }
     bool EscapeHidWindow() const { return escapeHid_; }
+    // True once the start-up steps that wait for the window to show have run.
+    bool StartupFinished() const { return startupFinished_; }
+
+    // A file to put into the install path field when the window opens (the
+    // command line's); call before the window is created.
+    void SetStartApkFile(std::string file) { startApkFile_ = std::move(file); }
+    // Puts a file named outside the chooser into the install path field as the
+    // chooser would; false, and the field unchanged, when it names no file.
+    bool FillApkPath(const std::string& file);
 
     // Installing (buttons 1002, 1004, 1010).
     void ChooseApkFile();
@@ -53,6 +63,15 @@ public:
     void RefreshDeviceList();
     void OnRefreshDevices();
     void OnDeviceListClick();
+    // The device list's context menu: connect or disconnect a network device.
+    void OnDeviceListMenu();
+    // Fills the APK path field as the file chooser would: one .apk or .apks,
+    // or several .apk of one split app; false (field unchanged) otherwise.
+    // Files dropped on the window come here.
+    bool FillApkPath(const std::vector<std::string>& paths);
+    // The serial every adb command line names: the current device when two or
+    // more are listed, else empty.
+    std::string TargetSerial() const;
     // Screenshots (1023).
     void OpenScreenshotWindow();
     // Driver, help and links (1000, 1006, 1005, 1009).
@@ -66,11 +85,15 @@ public:
 protected:
     bool OnInitDialog() override;
     bool PreTranslateKey(const ui::KeyPress& key) override;
+    bool WantsFiles(const std::vector<std::string>& paths) override;
+    bool OnDropFiles(const std::vector<std::string>& paths) override;
 
 private:
     void BindMessageMap();
     void SetButtonIcons();
     void SetUpLists();
+    // Start-up after the window shows: adb, payloads, the device list.
+    void FinishStartup();
 
     AppContext& context_;
     Session& session_;
@@ -103,6 +126,9 @@ private:
     // Every screenshot window opened, hidden or shown, until this window goes.
     std::vector<std::unique_ptr<ScreenshotDialog>> screenshotWindows_;
     bool escapeHid_ = false;
+    std::string startApkFile_;
+    std::unique_ptr<ui::Timer> startup_;  // runs FinishStartup once
+    bool startupFinished_ = false;
 };
 
 }  // namespace nimbo

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "install/apk_files.h"
 #include "install/install_view.h"
 #include "install/install_workers.h"
 #include "templates/control_ids.h"
@@ -36,17 +37,33 @@ void InstallPanel::OnChooseApkFile() {
     }
 }
 
+bool InstallPanel::FillApkPath(const std::vector<std::string>& paths) {
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        auto file = ApkPathForField(path);
+        if (!file) return false;
+        files.push_back(std::move(*file));
+    }
+    if (!AcceptableApkChoice(files)) return false;
+    const auto field = FormatApkPathField(files);
+    if (!field) return false;
+    window_.SetItemTextNow(ids::kApkPathEdit, *field);
+    return true;
+}
+
 void InstallPanel::OnStartApkInstall() {
     auto view = std::make_shared<WindowInstallView>(window_.Link());
-    view->ShowInstallStatus(kApkInstallStartText);
-    LaunchApkInstallWorker(*context_.workers, std::move(view), *context_.runner);
+    std::string serial = Target();
+    view->ShowInstallStatus(InstallStatusText(kApkInstallStartText, serial));
+    LaunchApkInstallWorker(*context_.workers, std::move(view), *context_.runner, std::move(serial));
 }
 
 void InstallPanel::OnStartCompanionInstall() {
     auto view = std::make_shared<WindowInstallView>(window_.Link());
-    view->ShowInstallStatus(kCompanionInstallStartText);
+    std::string serial = Target();
+    view->ShowInstallStatus(InstallStatusText(kCompanionInstallStartText, serial));
     LaunchCompanionInstallWorker(*context_.workers, std::move(view), *context_.runner,
-                                 context_.paths.systemDir);
+                                 context_.paths.systemDir, std::move(serial));
 }
 
 }  // namespace nimbo

@@ -30,6 +30,20 @@ public:
         list_->SetItemData(row, packageName);
         LeaveCheckToClickHandler(row);
     }
+    // One insertion of every row and one redraw: a listing of thousands of
+    // packages inserted row by row at the top moves every row below each time.
+    void InsertAllAtTop(const std::vector<PackageRow>& topFirst) override {
+        const int count = static_cast<int>(topFirst.size());
+        if (count == 0) return;
+        list_->BeginUpdate();
+        list_->InsertItems(0, count, "", kAndroidImage);
+        for (int row = 0; row < count; ++row) {
+            list_->SetItemText(row, 1, topFirst[row].name);
+            list_->SetItemData(row, topFirst[row].packageName);
+            LeaveCheckToClickHandler(row);
+        }
+        list_->EndUpdate();
+    }
     std::string Name(int row) const override { return list_->GetItemText(row, 1); }
     std::string PackageName(int row) const override { return list_->GetItemData(row); }
     bool IsChecked(int row) const override { return list_->GetCheck(row); }
@@ -77,8 +91,8 @@ private:
 }  // namespace
 
 PackageListPanel::PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context,
-                                   PackagesState& state)
-    : window_(window), list_(list), context_(context), state_(state) {}
+                                   PackagesState& state, TargetSerial target)
+    : window_(window), list_(list), context_(context), state_(state), target_(std::move(target)) {}
 
 std::shared_ptr<PackagesView> PackageListPanel::View() const {
     return std::make_shared<WindowPackagesView>(window_.Link(), &list_);
@@ -89,7 +103,8 @@ void PackageListPanel::OnRefresh() {
     view->ShowOperationStatus(kListingStartText);
     ListViewRows rows(&list_);
     const uint64_t listing = BeginPackageListing(state_, rows);
-    LaunchPackageListWorker(*context_.workers, state_, std::move(view), *context_.runner, listing);
+    LaunchPackageListWorker(*context_.workers, state_, std::move(view), *context_.runner, listing,
+                            target_ ? target_() : std::string());
 }
 
 void PackageListPanel::OnCheckAll() {
@@ -110,7 +125,7 @@ void PackageListPanel::OnListClick() {
 void PackageListPanel::OnBackup() {
     ListViewRows rows(&list_);
     BackupSelected(rows, View(), *context_.dialogs, *context_.runner, *context_.shell,
-                   *context_.workers, state_);
+                   *context_.workers, state_, target_ ? target_() : std::string());
 }
 
 void PackageListPanel::OnRemove() {

@@ -2,7 +2,9 @@
 // The main window's package list (1011) and its buttons: listing, check
 // marks, export and the hidden removal button. The logic lives in packages/;
 // the panel lets it see the list and the status lines 1019 and 1008.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "adbtool/app_context.h"
 #include "packages/packages_state.h"
@@ -14,10 +16,14 @@ namespace nimbo {
 
 class PackageListPanel {
 public:
+    // The phone a listing or export goes to: a serial, or empty for adb's
+    // only phone; asked at every click.
+    using TargetSerial = std::function<std::string()>;
+
     // `list` belongs to `window`, which outlives the panel; `state` outlives
     // the window and every worker the panel starts.
     PackageListPanel(ui::Dialog& window, ui::ListView& list, AppContext& context,
-                     PackagesState& state);
+                     PackagesState& state, TargetSerial target = {});
 
     void OnRefresh();    // 1012
     void OnCheckAll();   // 1016
@@ -34,6 +40,7 @@ private:
     ui::ListView& list_;
     AppContext& context_;
     PackagesState& state_;
+    TargetSerial target_;
 };
 
 }  // namespace nimbo

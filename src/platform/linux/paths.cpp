@@ -72,6 +72,8 @@ Paths DefaultPaths() {
     std::filesystem::path userDirs = XdgDir("XDG_CONFIG_HOME", home / ".config") / "user-dirs.dirs";
     p.documentsDir = DocumentsFromUserDirs(userDirs, home);
     if (p.documentsDir.empty()) p.documentsDir = home / "Documents";
+    // Where Debian's adb package puts its program (a link into the SDK folder).
+    p.systemAdbDir = "/usr/bin";
     return p;
 }
 

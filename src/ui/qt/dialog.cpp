@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -13,7 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include "ui/qt/custom_host.h"
 #include "ui/qt/list_view.h"
@@ -26,6 +30,17 @@ namespace {
 
 QString ObjectName(const ControlTemplate& c, int index) {
     return c.id >= 0 ? QStringLiteral("ctl_%1").arg(c.id) : QStringLiteral("static_%1").arg(index);
+}
+
+// The local files a drag carries; empty when it carries anything else too.
+std::vector<std::string> DraggedFiles(const QMimeData* mime) {
+    std::vector<std::string> files;
+    if (!mime || !mime->hasUrls()) return files;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) return {};
+        files.push_back(url.toLocalFile().toStdString());
+    }
+    return files;
 }
 
 QRect ToQRect(const imaging::Rect& r) {
@@ -314,6 +329,49 @@ bool QtDialogPeer::WakeLink() {
     return QMetaObject::invokeMethod(this, "RunLinkCalls", Qt::QueuedConnection);
 }
 
+void QtDialogPeer::AcceptFileDrops(bool on) {
+    fileDrops_ = on;
+    setAcceptDrops(on);
+}
+
+void QtDialogPeer::WatchContextMenu(int id) {
+    QWidget* w = Widget(id);
+    if (!w) return;
+    w->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(w, &QWidget::customContextMenuRequested, this,
+            [this, id] { dialog_.HandleCommand(id, Notification::ContextMenu); });
+}
+
+bool QtDialogPeer::FileDragEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            const auto files = DraggedFiles(drag->mimeData());
+            if (!files.empty() && dialog_.HandleFileDrag(files)) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const auto files = DraggedFiles(drop->mimeData());
+            if (!files.empty() && dialog_.HandleFileDrop(files)) {
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 void QtDialogPeer::RunLinkCalls() {
     // A copy: a call that closed the window must not take the link with it.
     const std::shared_ptr<DialogLink> link = dialog_.Link();
@@ -331,6 +389,14 @@ void QtDialogPeer::reject() {
 }
 
 bool QtDialogPeer::eventFilter(QObject* watched, QEvent* event) {
+    // Every drag over this window is the window's, whichever control is
+    // under the pointer.
+    if (fileDrops_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                       event->type() == QEvent::Drop)) {
+        if (auto* w = qobject_cast<QWidget*>(watched); w && w->window() == this) {
+            return FileDragEvent(event);
+        }
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         // A window this one owns (a dialog over it, a combo box's popup) is
         // one of its widgets too, but its keys are its own.

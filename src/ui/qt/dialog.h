@@ -32,6 +32,8 @@ public:
     std::unique_ptr<Timer> MakeTimer(std::chrono::milliseconds interval,
                                      std::function<void()> tick) override;
     bool WakeLink() override;
+    void AcceptFileDrops(bool on) override;
+    void WatchContextMenu(int id) override;
 
     // The widget of a control; null when there is none.
     QWidget* Widget(int id) const;
@@ -59,8 +61,11 @@ private:
     std::map<int, QWidget*> widgets_;
     std::map<int, Control*> items_;
     std::vector<std::unique_ptr<Control>> owned_;
+    bool FileDragEvent(QEvent* event);
+
     bool created_ = false;
     bool ending_ = false;
+    bool fileDrops_ = false;
 };
 
 // The Qt window of a ui::Dialog (for tests and the backend).

@@ -27,10 +27,16 @@ QtListView::QtListView(int id, QWidget* parent)
 }
 
 QIcon QtListView::ImageIcon(int image) const {
-    if (!images_) return {};
+    if (!images_ || image < 0) return {};
+    if (static_cast<size_t>(image) < icons_.size() && !icons_[image].isNull()) {
+        return icons_[image];
+    }
     const imaging::Canvas& picture = images_->Get(image);
     if (picture.Width() == 0) return {};
-    return QIcon(ToQPixmap(picture).scaled(16, 16, Qt::KeepAspectRatio));
+    QIcon icon(ToQPixmap(picture).scaled(16, 16, Qt::KeepAspectRatio));
+    if (static_cast<size_t>(image) >= icons_.size()) icons_.resize(image + 1);
+    icons_[image] = icon;
+    return icon;
 }
 
 int QtListView::InsertColumn(int index, const std::string& heading, int widthPixels) {
@@ -52,18 +58,30 @@ QTableWidgetItem* QtListView::Cell(int row, int column) {
     return it;
 }
 
-int QtListView::InsertItem(int row, const std::string& text, int image) {
-    if (row < 0 || row > rowCount()) row = rowCount();
-    insertRow(row);
-    QTableWidgetItem* first = Cell(row, 0);
-    first->setText(QString::fromStdString(text));
+void QtListView::FillNewRow(int row, const QString& text, int image, const QIcon& icon) {
+    auto* first = new QTableWidgetItem(text);
+    first->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     first->setData(Qt::UserRole + 1, image);
-    first->setIcon(ImageIcon(image));
+    first->setIcon(icon);
     if (extendedStyle_ & kLvsExCheckBoxes) {
         first->setFlags(first->flags() | Qt::ItemIsUserCheckable);
         first->setCheckState(Qt::Unchecked);
     }
+    setItem(row, 0, first);
     for (int c = 1; c < columnCount(); ++c) Cell(row, c);
+}
+
+int QtListView::InsertItem(int row, const std::string& text, int image) {
+    return InsertItems(row, 1, text, image);
+}
+
+int QtListView::InsertItems(int row, int count, const std::string& text, int image) {
+    if (row < 0 || row > rowCount()) row = rowCount();
+    if (count <= 0) return row;
+    model()->insertRows(row, count);
+    const QString qtext = QString::fromStdString(text);
+    const QIcon icon = ImageIcon(image);
+    for (int r = row; r < row + count; ++r) FillNewRow(r, qtext, image, icon);
     return row;
 }
 
@@ -128,6 +146,7 @@ void QtListView::SetShowSelectionAlways(bool on) {
 
 void QtListView::SetImageList(const ImageList* images) {
     images_ = images;
+    icons_.clear();
     for (int r = 0; r < rowCount(); ++r) {
         if (QTableWidgetItem* it = item(r, 0)) it->setIcon(ImageIcon(GetItemImage(r)));
     }

@@ -4,6 +4,7 @@
 // selection and a selection mark.
 #include <QTableWidget>
 #include <string>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/image_list.h"
@@ -18,6 +19,7 @@ public:
 
     int InsertColumn(int index, const std::string& heading, int widthPixels) override;
     int InsertItem(int row, const std::string& text, int image) override;
+    int InsertItems(int row, int count, const std::string& text, int image) override;
     void SetItemText(int row, int column, const std::string& text) override;
     std::string GetItemText(int row, int column) const override;
     int GetItemCount() const override { return rowCount(); }
@@ -50,8 +52,13 @@ protected:
 private:
     QTableWidgetItem* Cell(int row, int column);
     QIcon ImageIcon(int image) const;
+    // The cells of a new row: the first with its text, image and box.
+    void FillNewRow(int row, const QString& text, int image, const QIcon& icon);
 
     const ImageList* images_ = nullptr;
+    // The images as icons, made once per image list: scaling a picture per
+    // row made long listings slow.
+    mutable std::vector<QIcon> icons_;
     unsigned extendedStyle_ = 0;
     bool showSelectionAlways_ = false;
     int clickedRow_ = -1;

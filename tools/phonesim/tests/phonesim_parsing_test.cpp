@@ -37,6 +37,12 @@ TEST(ShellWords, UnquotesAsAShellDoes) {
     }
 }
 
+TEST(ShellWords, CommandListsSplitOnlyAtUnquotedSemicolons) {
+    EXPECT_EQ(SplitCommandList("echo '== a;b'; pm path a;pm path \"b;\" ; ls \\;x"),
+              (Words{"echo '== a;b'", " pm path a", "pm path \"b;\" ", " ls \\;x"}));
+    EXPECT_EQ(SplitCommandList("pm list packages -f"), (Words{"pm list packages -f"}));
+}
+
 TEST(ShellWords, RedirectionsAreSeparatedFromWords) {
     auto c = ParseShellCommand("rm -f '/data/local/tmp/x.apk' </dev/null");
     ASSERT_TRUE(c);

@@ -149,6 +149,52 @@ TEST_F(PackageStoreTest, ModernLayoutAndSwitchingBack) {
     EXPECT_EQ(entries, 1);
 }
 
+// What adb's install-multiple does: a session, one write per part, a commit.
+TEST_F(PackageStoreTest, SplitAppsInstallInOneSessionAndListOnlyTheirBase) {
+    const auto parts =
+        nimbo::test::MakeTestSplitApp(dir_.path(), "com.s", {"config.xxhdpi", "de"}, 3000);
+    ASSERT_EQ(parts.size(), 3u);
+    // The base alone will not install; a split alone has no base.
+    EXPECT_EQ(store_.Install(parts[0], "/t/base.apk", true, PackageLayout::Legacy),
+              "Failure [INSTALL_FAILED_MISSING_SPLIT: Missing split for com.s]");
+    EXPECT_EQ(store_.Install(parts[1], "/t/s.apk", true, PackageLayout::Legacy),
+              "Failure [INSTALL_FAILED_INVALID_APK: Full install must include a base package]");
+
+    auto commit = [&](PackageLayout layout) {
+        const int session = store_.CreateSession(true);
+        for (const auto& part : parts) {
+            auto file = store_.SessionFile(session, part.filename().string());
+            EXPECT_TRUE(file);
+            if (file) std::filesystem::copy_file(part, *file);
+        }
+        EXPECT_FALSE(store_.SessionFile(session, "../escape.apk"));
+        return store_.CommitSession(session, layout);
+    };
+    EXPECT_EQ(commit(PackageLayout::Legacy), "Success");
+    EXPECT_EQ(ListUser(), "/data/app/com.s-1/base.apk=com.s\n");
+    EXPECT_EQ(store_.Paths("com.s"),
+              (std::vector<std::string>{"/data/app/com.s-1/base.apk",
+                                        "/data/app/com.s-1/split_config.xxhdpi.apk",
+                                        "/data/app/com.s-1/split_de.apk"}));
+    for (size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(ReadFileBytes(*fs_.Map(store_.Paths("com.s")[i])), ReadFileBytes(parts[i]));
+    }
+    // Replaced on the new layout: nothing of the old folder is left.
+    EXPECT_EQ(commit(PackageLayout::Modern), "Success");
+    EXPECT_EQ(store_.Paths("com.s").size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "data/app/com.s-1"));
+    EXPECT_TRUE(store_.Paths("com.none").empty());
+    EXPECT_EQ(store_.Paths("android"),
+              (std::vector<std::string>{"/system/framework/framework-res.apk"}));
+
+    const int abandoned = store_.CreateSession(false);
+    EXPECT_TRUE(store_.AbandonSession(abandoned));
+    EXPECT_FALSE(store_.AbandonSession(abandoned));
+    EXPECT_EQ(
+        store_.CommitSession(abandoned, PackageLayout::Legacy),
+        "Failure [INSTALL_FAILED_INTERNAL_ERROR: no session " + std::to_string(abandoned) + "]");
+}
+
 TEST(TestPicture, HeadersAndPixelsAgreeWithWhatClientsExpect) {
     EXPECT_EQ(TestPictureRgb565(320, 480), nimbo::test::ExpectedPictureRgb565(320, 480));
     EXPECT_EQ(TestPictureRgba8888(33, 17), nimbo::test::ExpectedPictureRgba8888(33, 17));
