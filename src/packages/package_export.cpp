@@ -206,8 +206,7 @@ RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillT
             DiscardFailedPull(target, before);
             return ended(ExportEnd::Stopped);
         }
-        const PullJudgement judged =
-            JudgePull(exit, output, before, platform::IdentifyFile(target));
+        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(target));
         if (!judged.Pulled()) {
             if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
             if (log) log("pulling " + step.phonePath + " failed: " + judged.reason);

@@ -65,8 +65,7 @@ PullJudgement Failed(const platform::ExitStatus& exit, std::string_view output,
 }  // namespace
 
 PullJudgement JudgePull(const platform::ExitStatus& exit, std::string_view output,
-                        const platform::FileIdentity& before, const platform::FileIdentity& after) {
-    (void)before;
+                        const platform::FileIdentity& after) {
     using Kind = platform::ExitStatus::Kind;
     if (exit.kind == Kind::Signalled) {
         return Failed(exit, output, "adb was ended by signal " + std::to_string(exit.code));

@@ -28,13 +28,12 @@ struct PullJudgement {
     bool Pulled() const { return failure == PullFailure::None; }
 };
 
-// before: the target as it was before the pull started; after: as it is now.
-// A pull counts only when adb ended with code 0 (or the launcher cannot
-// tell), said it pulled one file, reported no error, and a regular file of
-// the size it reported is under the target's name. (Whether the file is new
-// is not asked: on a FAT stick a rewritten file may look like the old one.)
+// after: the target as it is now. A pull counts only when adb ended with code 0 (or the launcher
+// cannot tell), said it pulled one file, reported no error, and a regular file of the size it
+// reported is under the target's name. (Whether the file is new is not asked: on a FAT stick a
+// rewritten file may look like the old one.)
 PullJudgement JudgePull(const platform::ExitStatus& exit, std::string_view output,
-                        const platform::FileIdentity& before, const platform::FileIdentity& after);
+                        const platform::FileIdentity& after);
 
 // Removes the target after a failed or cut-off pull, but only when the file
 // there is not the one that was there before the pull: an earlier backup that

@@ -33,60 +33,58 @@ platform::FileIdentity FileOf(std::uint64_t size) {
 const platform::FileIdentity kNothing{};
 
 TEST(JudgePullTest, OnlyAReportedPullWithTheWholeFileCounts) {
-    EXPECT_TRUE(JudgePull(kExited0, kPulled, kNothing, FileOf(300245)).Pulled());
+    EXPECT_TRUE(JudgePull(kExited0, kPulled, FileOf(300245)).Pulled());
     // A launcher that cannot tell the exit leaves the words and the file to judge.
-    EXPECT_TRUE(JudgePull({}, kPulled, kNothing, FileOf(300245)).Pulled());
+    EXPECT_TRUE(JudgePull({}, kPulled, FileOf(300245)).Pulled());
 
     // Words of success, but not the file they speak of.
-    EXPECT_FALSE(JudgePull(kExited0, kPulled, kNothing, FileOf(100000)).Pulled());
-    EXPECT_FALSE(JudgePull(kExited0, kPulled, kNothing, kNothing).Pulled());
+    EXPECT_FALSE(JudgePull(kExited0, kPulled, FileOf(100000)).Pulled());
+    EXPECT_FALSE(JudgePull(kExited0, kPulled, kNothing).Pulled());
     platform::FileIdentity folder = FileOf(4096);
     folder.regular = false;
     folder.directory = true;
-    EXPECT_FALSE(JudgePull(kExited0, kPulled, kNothing, folder).Pulled());
+    EXPECT_FALSE(JudgePull(kExited0, kPulled, folder).Pulled());
     // A file, but adb never said it finished (exit unknown, output lost).
-    EXPECT_FALSE(JudgePull({}, "", kNothing, FileOf(300245)).Pulled());
+    EXPECT_FALSE(JudgePull({}, "", FileOf(300245)).Pulled());
     // Exit 0 cannot outweigh an error line.
     EXPECT_FALSE(
-        JudgePull(kExited0, std::string(kPulled) + "adb: error: x\n", kNothing, FileOf(300245))
-            .Pulled());
+        JudgePull(kExited0, std::string(kPulled) + "adb: error: x\n", FileOf(300245)).Pulled());
 }
 
 TEST(JudgePullTest, EachWayAPullWasSeenToFailGivesItsCause) {
     // The phone killed, or the adb server killed, while the file was on its
     // way: adb says nothing at all and exits 1.
-    const PullJudgement silent = JudgePull(kExited1, "", kNothing, kNothing);
+    const PullJudgement silent = JudgePull(kExited1, "", kNothing);
     EXPECT_EQ(silent.failure, PullFailure::Connection);
     EXPECT_EQ(silent.reason, "adb ended with code 1");
     // The next pull after the phone went.
-    EXPECT_EQ(JudgePull(kExited1, "adb: error: failed to get feature set: device offline\n",
-                        kNothing, kNothing)
-                  .failure,
-              PullFailure::Connection);
+    EXPECT_EQ(
+        JudgePull(kExited1, "adb: error: failed to get feature set: device offline\n", kNothing)
+            .failure,
+        PullFailure::Connection);
     // A full disk under the folder (a 64 KiB tmpfs).
     EXPECT_EQ(JudgePull(kExited1,
                         "adb: error: cannot write 'out/com.x-1.apk': No space left on device\n"
                         "[ 21%] /data/app/com.x-1.apk\n",
-                        kNothing, kNothing)
+                        kNothing)
                   .failure,
               PullFailure::FolderFull);
     // A file-size limit: adb is killed by SIGXFSZ and leaves what it wrote.
-    const PullJudgement limited =
-        JudgePull({Kind::Signalled, SIGXFSZ}, "", kNothing, FileOf(100000));
+    const PullJudgement limited = JudgePull({Kind::Signalled, SIGXFSZ}, "", FileOf(100000));
     EXPECT_EQ(limited.failure, PullFailure::FolderFull);
     EXPECT_EQ(limited.reason, "adb was ended by signal " + std::to_string(SIGXFSZ));
     // A read-only folder, and one without the right to write.
     EXPECT_EQ(
         JudgePull(kExited1, "adb: error: cannot create 'out/com.x-1.apk': Read-only file system\n",
-                  kNothing, kNothing)
+                  kNothing)
             .failure,
         PullFailure::FolderReadOnly);
-    EXPECT_EQ(JudgePull(kExited1, "adb: error: cannot create 'o/a.apk': Permission denied\n",
-                        kNothing, kNothing)
-                  .failure,
-              PullFailure::FolderReadOnly);
+    EXPECT_EQ(
+        JudgePull(kExited1, "adb: error: cannot create 'o/a.apk': Permission denied\n", kNothing)
+            .failure,
+        PullFailure::FolderReadOnly);
     // Killed from outside: nothing said, the file cut short.
-    EXPECT_EQ(JudgePull({Kind::Signalled, SIGKILL}, "", kNothing, FileOf(65536)).failure,
+    EXPECT_EQ(JudgePull({Kind::Signalled, SIGKILL}, "", FileOf(65536)).failure,
               PullFailure::Connection);
 }
 
