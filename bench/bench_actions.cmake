@@ -8,6 +8,7 @@ if(TARGET nimbo_gui_test_main AND NIMBO_XCB_LIBRARY)
   add_executable(bench_actions
     ${CMAKE_CURRENT_LIST_DIR}/bench_actions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_actions_phone.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bare_frame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_actions_local.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_actions_startup.cpp)
   target_include_directories(bench_actions PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)

@@ -5,11 +5,7 @@
 //   CoreCapture    the capture exchange with its header checks and the block;
 //   WindowRefresh  the refresh button: the exchange, the kept copy of the
 //                  picture, the fields, the size list and the drawing.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <cstdio>
@@ -17,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "bare_frame.h"
 #include "capture/capture_framebuffer.h"
 #include "capture/gui/screenshot_dialog.h"
 #include "support/fakes.h"
@@ -33,38 +30,10 @@ constexpr size_t kFrameBytes = 16 + size_t(kWidth) * kHeight * 2;
 
 PhoneFixture* phones = nullptr;
 
-// The frame exchange with nothing around it; false when anything is off.
-bool BareFrame(uint16_t port, const std::string& serial, std::vector<char>& block) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    char request[64];
-    const std::string transport = "host:transport:" + serial;
-    std::snprintf(request, sizeof request, "%04X%s", unsigned(transport.size()), transport.c_str());
-    char status[4];
-    uint32_t header[4];
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-              ::send(fd, request, std::strlen(request), 0) > 0 &&
-              ::recv(fd, status, 4, MSG_WAITALL) == 4 &&
-              ::send(fd, "000cframebuffer:", 16, 0) == 16 &&
-              ::recv(fd, status, 4, MSG_WAITALL) == 4 &&
-              ::recv(fd, header, 16, MSG_WAITALL) == 16 && ::send(fd, "0", 1, 0) == 1;
-    if (ok) {
-        if (block.size() < header[1]) block.resize(header[1]);
-        ok = ::recv(fd, block.data(), header[1], MSG_WAITALL) == ssize_t(header[1]) &&
-             header[1] + 16 == kFrameBytes;
-    }
-    ::close(fd);
-    return ok;
-}
-
 void BM_BareRead(benchmark::State& state) {
     std::vector<char> block;
     for (auto _ : state) {
-        if (!BareFrame(phones->adbPort(), phones->serial(), block)) {
+        if (!nimbo::bench::BareFrame(phones->adbPort(), phones->serial(), block, kFrameBytes)) {
             state.SkipWithError("short frame");
             break;
         }

@@ -59,36 +59,6 @@ Result<bool, NetError> WaitReady(int fd, short events, Clock::time_point deadlin
 
 }  // namespace
 
-const char* ToText(NetError e) {
-    switch (e) {
-        case NetError::Refused:
-            return "connection refused";
-        case NetError::TimedOut:
-            return "timed out";
-        case NetError::Closed:
-            return "connection closed by peer";
-        case NetError::Failed:
-            return "socket error";
-    }
-    return "socket error";
-}
-
-TcpSocket::~TcpSocket() {
-    Close();
-}
-
-TcpSocket::TcpSocket(TcpSocket&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), timeouts_(other.timeouts_) {}
-
-TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kNoHandle);
-        timeouts_ = other.timeouts_;
-    }
-    return *this;
-}
-
 Result<TcpSocket, NetError> TcpSocket::Connect(const std::string& host, uint16_t port,
                                                SocketTimeouts timeouts) {
     sockaddr_in addr{};
