@@ -15,18 +15,6 @@
 
 namespace nimbo::platform {
 
-const char* ToText(SpawnError e) {
-    switch (e) {
-        case SpawnError::NotFound:
-            return "program not found";
-        case SpawnError::CouldNotStart:
-            return "program could not be started";
-        case SpawnError::PipeFailed:
-            return "pipe or process could not be created";
-    }
-    return "unknown spawn error";
-}
-
 namespace {
 
 class Handle {
