@@ -17,9 +17,15 @@ InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRun
     // adb may end without a verdict (its server killed mid-install); the
     // start text must not stay as if the install were still under way.
     bool verdict = false;
+    platform::SpawnError why = platform::SpawnError::CouldNotStart;
     switch (runner.RunCommand(OnDevice(command, serial), DeliveryMode::PerChunk,
-                              InstallStatusSink(view, serial, &verdict), std::move(stop))) {
+                              InstallStatusSink(view, serial, &verdict), std::move(stop), nullptr,
+                              &why)) {
         case RunOutcome::NotStarted:
+            // Without this the start text would stay as if adb were still at work.
+            view->ShowInstallStatus(InstallStatusText(
+                why == platform::SpawnError::NotFound ? kAdbNotFoundText : kAdbCannotStartText,
+                serial));
             return InstallEnd::NotStarted;
         case RunOutcome::Cancelled:
             return InstallEnd::Stopped;
