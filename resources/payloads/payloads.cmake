@@ -60,6 +60,11 @@ if(WIN32 AND NIMBO_ADB_FILE)
   set(NIMBO_PAYLOAD_FILE_162 ${NIMBO_WINDOWS_ADB_DIR}/AdbWinUsbApi.dll)
 endif()
 
+# 32-bit Windows gives C names a leading underscore at the assembly level.
+set(sym "")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(sym "_")
+endif()
 set(asm "/* Generated from resources/payloads/payloads.cmake. */\n")
 set(table "")
 set(embedded_files "")
@@ -74,19 +79,19 @@ foreach(id ${NIMBO_PAYLOAD_IDS})
     string(APPEND asm
       "    .section .rdata$nimbo_payload_${id},\"dr\"\n"
       "    .balign 16\n"
-      "    .globl nimbo_payload_${id}_begin\n"
-      "    .globl nimbo_payload_${id}_end\n")
+      "    .globl ${sym}nimbo_payload_${id}_begin\n"
+      "    .globl ${sym}nimbo_payload_${id}_end\n")
   else()
     string(APPEND asm
       "    .section .rodata.nimbo_payload_${id},\"a\",@progbits\n"
       "    .balign 16\n"
-      "    .globl nimbo_payload_${id}_begin\n    .hidden nimbo_payload_${id}_begin\n"
-      "    .globl nimbo_payload_${id}_end\n    .hidden nimbo_payload_${id}_end\n")
+      "    .globl ${sym}nimbo_payload_${id}_begin\n    .hidden ${sym}nimbo_payload_${id}_begin\n"
+      "    .globl ${sym}nimbo_payload_${id}_end\n    .hidden ${sym}nimbo_payload_${id}_end\n")
   endif()
   string(APPEND asm
-    "nimbo_payload_${id}_begin:\n"
+    "${sym}nimbo_payload_${id}_begin:\n"
     "    .incbin \"${f}\"\n"
-    "nimbo_payload_${id}_end:\n")
+    "${sym}nimbo_payload_${id}_end:\n")
   string(APPEND table "NIMBO_PAYLOAD(${id})\n")
 endforeach()
 if(NOT WIN32)

@@ -32,8 +32,8 @@ SRC
   done
 }
 
-nimbo_win_deps_build() {  # PREFIX TOOLCHAIN_FILE
-  local prefix="$1" toolchain="$2" work
+nimbo_win_deps_build() {  # PREFIX TOOLCHAIN_FILE [TRIPLE]
+  local prefix="$1" toolchain="$2" triple="${3:-x86_64-w64-mingw32}" work
   if [ -f "$prefix/.complete-$NIMBO_WIN_DEPS_VERSION" ]; then
     return 0
   fi
@@ -42,7 +42,7 @@ nimbo_win_deps_build() {  # PREFIX TOOLCHAIN_FILE
   rm -rf "$prefix"
   mkdir -p "$prefix/include" "$prefix/lib"
   nimbo_win_deps_fetch "$work"
-  local cc=x86_64-w64-mingw32-gcc-posix
+  local cc="$triple-gcc-posix"
   local common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
                 -DCMAKE_INSTALL_PREFIX="$prefix" -DNIMBO_WIN_DEPS="$prefix")
 
@@ -57,8 +57,8 @@ nimbo_win_deps_build() {  # PREFIX TOOLCHAIN_FILE
   # libpng against mingw's zlib.
   local png; png="$(find "$work/src" -maxdepth 1 -type d -name 'libpng1.6-*' | head -1)"
   cmake -S "$png" -B "$work/b-png" "${common[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
-    -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a \
-    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include >/dev/null
+    -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="/usr/$triple/lib/libz.a" \
+    -DZLIB_INCLUDE_DIR="/usr/$triple/include" >/dev/null
   nice -n 10 cmake --build "$work/b-png" -j 2 >/dev/null
   cmake --install "$work/b-png" >/dev/null
 
@@ -69,7 +69,7 @@ nimbo_win_deps_build() {  # PREFIX TOOLCHAIN_FILE
   for f in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
     nice -n 10 "$cc" -O2 -c "$gif/$f.c" -o "$work/b-gif/$f.o"
   done
-  x86_64-w64-mingw32-ar rcs "$prefix/lib/libgif.a" "$work"/b-gif/*.o
+  "$triple-ar" rcs "$prefix/lib/libgif.a" "$work"/b-gif/*.o
   cp "$gif/gif_lib.h" "$prefix/include/"
 
   rm -rf "$work"
