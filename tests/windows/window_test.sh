@@ -64,8 +64,14 @@ wine cmd /c exit >/dev/null 2>&1 || true
 
 (cd "$BUILD" && ctest --output-on-failure -L windows-gui --timeout 300)
 
-# Nothing of the test may outlive it: no test program, no adb stand-in.
-left="$(ps -eo args= | grep -E 'windows_window_gui_test|adb_stand_in|system\\adb\.exe' | grep -v grep || true)"
+# Nothing of the test may outlive it: no test program, no adb stand-in. Only
+# this namespace's programs count: other builds may run the same tests.
+own_net="$(readlink /proc/self/ns/net)"
+left=""
+while read -r pid args; do
+  [ "$(readlink "/proc/$pid/ns/net" 2>/dev/null)" = "$own_net" ] && left+="$args"$'\n'
+done < <(ps -eo pid=,args= | grep -E 'windows_window_gui_test|adb_stand_in|system\\adb\.exe' | grep -v grep || true)
+left="${left%$'\n'}"
 if [ -n "$left" ]; then
   echo "window_test: programs left running:" >&2
   echo "$left" >&2
