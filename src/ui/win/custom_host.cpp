@@ -87,10 +87,6 @@ CustomHostWindow::CustomHostWindow(CustomControl& control, const ControlTemplate
     } else {
         self_ = std::make_unique<HwndControl<Control>>(hwnd_, c.id);
     }
-    // A frame lies beneath the controls it frames.
-    if (kind_ == CustomKind::Frame) {
-        SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
     siblings_.push_back(this);
     control_->Attach(this);
 }

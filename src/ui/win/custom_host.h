@@ -27,6 +27,8 @@ public:
     ~CustomHostWindow() override;
 
     HWND Hwnd() const { return hwnd_; }
+    // Frames paint their whole rectangle and must lie beneath what they frame.
+    bool IsFrame() const { return kind_ == CustomKind::Frame; }
     Control* SelfControl() const { return self_.get(); }
     // The box's WM_COMMAND notification (CBN_...) from the window.
     void ComboNotified(int code);

@@ -286,6 +286,15 @@ void Win32DialogPeer::CreateControls(const std::map<int, CustomControl*>& custom
         if (c.id >= 0) hwnds_[c.id] = hwnd;
         ++index;
     }
+    // A frame lies beneath the controls it frames. Each new child window goes
+    // below its earlier siblings, so a frame is sent down once all exist: else
+    // the controls made after it (the status lines in a group box) are hidden.
+    for (CustomHostWindow* host : hosts_) {
+        if (host->IsFrame()) {
+            SetWindowPos(host->Hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
 }
 
 Control* Win32DialogPeer::Item(int id) const {

@@ -92,6 +92,15 @@ void WritePicture(HWND hwnd, const std::string& name) {
     EXPECT_TRUE(imaging::SaveImageToFile(*picture, (dir / name).string(), imaging::EncoderId::Png, {}));
 }
 
+// Whether `upper` lies above its sibling `lower` (the z-order decides which
+// one paints where they overlap).
+bool Above(HWND upper, HWND lower) {
+    for (HWND h = GetWindow(upper, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == lower) return true;
+    }
+    return false;
+}
+
 class WindowsWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { windows_ = new ui::win::WindowSystem(GetModuleHandleW(nullptr)); }
@@ -190,6 +199,23 @@ TEST_F(WindowsWindowTest, MainWindowIsFoundByItsCaptionWithTheTemplatesLayout) {
         }
     }
     EXPECT_GT(pairs, 50);
+
+    // A group box paints its whole rectangle: what it frames (the status
+    // lines) must lie above it, or the status texts never show.
+    int framed = 0;
+    for (const auto& box : tmpl.controls) {
+        if (box.cls != ui::ControlClass::GroupBox || box.id < 0) continue;
+        for (const auto& c : tmpl.controls) {
+            if (c.id < 0 || c.id == box.id || c.x < box.x || c.y < box.y ||
+                c.x + c.cx > box.x + box.cx || c.y + c.cy > box.y + box.cy) {
+                continue;
+            }
+            const ui::win::Win32DialogPeer& peer = ui::win::PeerOf(main);
+            EXPECT_TRUE(Above(peer.ItemHwnd(c.id), peer.ItemHwnd(box.id))) << c.id << " in " << box.id;
+            ++framed;
+        }
+    }
+    EXPECT_GE(framed, 3);  // 1008 in 1007; 1019 and 1022 in 1018
     WritePicture(found, "win-main.png");
 }
 
@@ -219,6 +245,7 @@ TEST_F(WindowsWindowTest, InstallWithNoAdbAnywhereSaysSo) {
     Click(main, ids::kStartInstallButton);
     EXPECT_TRUE(PumpUntil([&] { return main.ItemTextNow(ids::kInstallStatus) == kAdbNotFoundText; }))
         << main.ItemTextNow(ids::kInstallStatus);
+    WritePicture(ui::win::PeerOf(main).Hwnd(), "win-main-no-adb.png");
 }
 
 TEST_F(WindowsWindowTest, DevicesFromTheRealServerAndAScreenshotInEveryFormat) {
