@@ -30,6 +30,7 @@
 #include "imaging/bitmap.h"
 #include "install/install_workers.h"
 #include "platform/process.h"
+#include "platform/utf8_path.h"
 #include "platform/win/wide.h"
 #include "support/fakes.h"
 #include "support/test_paths.h"
@@ -211,7 +212,8 @@ TEST_F(WindowsWindowTest, MainWindowIsFoundByItsCaptionWithTheTemplatesLayout) {
                 continue;
             }
             const ui::win::Win32DialogPeer& peer = ui::win::PeerOf(main);
-            EXPECT_TRUE(Above(peer.ItemHwnd(c.id), peer.ItemHwnd(box.id))) << c.id << " in " << box.id;
+            EXPECT_TRUE(Above(peer.ItemHwnd(c.id), peer.ItemHwnd(box.id)))
+                << c.id << " in " << box.id;
             ++framed;
         }
     }
@@ -224,14 +226,14 @@ TEST_F(WindowsWindowTest, InstallRunsTheStandInAdbAndShowsItsOutcome) {
     // A path with blanks and Chinese reaches adb.exe as one argument.
     const fs::path apk = temp_.path() / L"我的 应用.apk";
     std::ofstream(apk) << "PK";
-    main.SetItemTextNow(ids::kApkPathEdit, apk.string());
+    main.SetItemTextNow(ids::kApkPathEdit, platform::Utf8FromPath(apk));
     Click(main, ids::kStartInstallButton);
     const std::string success = "安装成功,请在手机功能表中运行使用";
     EXPECT_TRUE(PumpUntil([&] { return main.ItemTextNow(ids::kInstallStatus) == success; }))
         << main.ItemTextNow(ids::kInstallStatus);
     std::ifstream calls(context_.paths.systemDir / "calls.txt");
     const std::string log((std::istreambuf_iterator<char>(calls)), std::istreambuf_iterator<char>());
-    EXPECT_NE(log.find("install\n-r\n" + apk.string() + "\n--\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("install\n-r\n" + platform::Utf8FromPath(apk) + "\n--\n"), std::string::npos) << log;
 }
 
 // No adb.exe in the system folder, beside the program or on PATH: the status
@@ -241,10 +243,11 @@ TEST_F(WindowsWindowTest, InstallWithNoAdbAnywhereSaysSo) {
     MainDialog& main = OpenMain();
     const fs::path apk = temp_.path() / L"应用.apk";
     std::ofstream(apk) << "PK";
-    main.SetItemTextNow(ids::kApkPathEdit, apk.string());
+    main.SetItemTextNow(ids::kApkPathEdit, platform::Utf8FromPath(apk));
     Click(main, ids::kStartInstallButton);
-    EXPECT_TRUE(PumpUntil([&] { return main.ItemTextNow(ids::kInstallStatus) == kAdbNotFoundText; }))
-        << main.ItemTextNow(ids::kInstallStatus);
+    EXPECT_TRUE(PumpUntil([&] {
+        return main.ItemTextNow(ids::kInstallStatus) == kAdbNotFoundText;
+    })) << main.ItemTextNow(ids::kInstallStatus);
     WritePicture(ui::win::PeerOf(main).Hwnd(), "win-main-no-adb.png");
 }
 
