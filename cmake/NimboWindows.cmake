@@ -14,6 +14,8 @@ find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(GIF REQUIRED)
 
+include(${CMAKE_CURRENT_LIST_DIR}/MingwAtomicWaitFix.cmake)
+
 # Unicode entry points (wWinMain, the W functions) and a Windows 7 baseline.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
