@@ -7,7 +7,8 @@
 //   program -> test (descriptor 3)      test -> program (stdin)
 //   window                              phone     (a phone is connected)
 //   listed    (rows in the list)        slow      (the phone now holds its answers)
-//   started   (install, listing and export each have their adb running)
+//   started   (install, listing and export each have their adb running,
+//              and a capture waits for its frame)
 //                                       close
 //   closing <steady clock, ns>          ... and the window is closed, the given way
 //   gone      (the application object is destroyed; the process lingers)
@@ -115,6 +116,13 @@ private:
                 // The listing empties the list: let the export read its row first.
                 if (!AdbRunning("pull")) return;
                 Click(ids::kRefreshPackagesButton);
+                // And a capture, whose frame the phone holds too.
+                Click(ids::kScreenshotButton);
+                for (QWidget* w : QApplication::topLevelWidgets()) {
+                    if (w->objectName() == "dialog_156" && w->isVisible()) {
+                        Click(w, ids::kShotRefreshButton);
+                    }
+                }
                 GoTo(Step::AwaitJobs);
                 return;
             case Step::AwaitJobs:
@@ -165,8 +173,9 @@ private:
         QCoreApplication::sendEvent(window_->windowHandle(), &request);
     }
 
-    void Click(int id) {
-        auto* button = window_->findChild<QAbstractButton*>(QStringLiteral("ctl_%1").arg(id));
+    void Click(int id) { Click(window_, id); }
+    static void Click(QWidget* window, int id) {
+        auto* button = window->findChild<QAbstractButton*>(QStringLiteral("ctl_%1").arg(id));
         if (button) QTest::mouseClick(button, Qt::LeftButton);
     }
 

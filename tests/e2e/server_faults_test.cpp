@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <cstdio>
 #include <fstream>
-#include <thread>
 
 #include "capture/gui/screenshot_dialog.h"
 #include "capture/screenshot_window_access.h"
@@ -101,25 +100,49 @@ TEST_F(ServerFaultsTest, ServerKilledDuringACaptureKeepsTheLastPicture) {
     ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
     const QImage before = test::PaintedPicture(w);
 
-    // The capture blocks the window's thread, so the kill comes from another.
     phones_.SetControl(0, "frame_delay_ms", "3600000");
-    std::thread killer([&] {
-        for (int i = 0; i < 6000; ++i) {
-            if (phones_.PhoneLog().find("holding the answer to 'framebuffer'") !=
-                std::string::npos) {
-                KillServer();
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    });
-    test::Press(w, ids::kShotRefreshButton);
-    killer.join();
+    test::Click(w, ids::kShotRefreshButton);
+    ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    KillServer();
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return !w.Capturing(); }));
     EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "接收产生异常");
     EXPECT_EQ(test::PaintedPicture(w), before);
     // The picture kept is the earlier one, and it still saves whole.
     test::Press(w, ids::kShotSaveButton);
     EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "保存完成!");
+}
+
+TEST_F(ServerFaultsTest, WindowAnswersWhileTheFrameIsHeld) {
+    ASSERT_TRUE(phones_.Start(1)) << phones_.error();
+    ScreenshotDialog& w = OpenScreenshotWindow();
+    test::Press(w, ids::kShotRefreshButton);
+    ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
+    const QImage before = test::PaintedPicture(w);
+
+    phones_.SetControl(0, "frame_delay_ms", "3600000");
+    test::Click(w, ids::kShotRefreshButton);
+    ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    // The click came back while the phone holds the frame; the window says
+    // it waits, keeps the picture it has, and saves it on request.
+    EXPECT_TRUE(w.Capturing());
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), kStatusPleaseWait);
+    EXPECT_EQ(test::PaintedPicture(w), before);
+    test::Click(w, ids::kShotSaveButton);
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "保存完成!");
+    // A second press while the first capture runs starts no second one.
+    test::Click(w, ids::kShotRefreshButton);
+    phones_.SetControl(0, "frame_delay_ms", "0");  // lets the held frame go
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return !w.Capturing(); }));
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
+    EXPECT_EQ(w.ItemTextNow(ids::kShotResolutionField), "320x480");
+    QApplication::processEvents();
+    const std::string log = phones_.PhoneLog();
+    size_t frames = 0;
+    for (size_t at = 0; (at = log.find("holding the answer to 'framebuffer'", at)) != std::string::npos;
+         ++at) {
+        ++frames;
+    }
+    EXPECT_EQ(frames, 1u) << log;
 }
 
 TEST_F(ServerFaultsTest, SlowFrameArrivesAndAFrameThatNeverComesIsGivenUp) {
