@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -86,7 +87,10 @@ private:
                 GoTo(Step::Listing);
                 return;
             case Step::Listing:
-                if (List()->rowCount() == 0 || AdbRunning("list")) return;
+                // The device list names the phone too: the capture needs it.
+                if (List()->rowCount() == 0 || AdbRunning("list") || CurrentDevice().empty()) {
+                    return;
+                }
                 ReportToTest("listed");
                 GoTo(Step::AwaitSlow);
                 return;
@@ -177,6 +181,11 @@ private:
     static void Click(QWidget* window, int id) {
         auto* button = window->findChild<QAbstractButton*>(QStringLiteral("ctl_%1").arg(id));
         if (button) QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    std::string CurrentDevice() {
+        auto* label = window_->findChild<QLabel*>(QStringLiteral("ctl_%1").arg(ids::kCurrentDevice));
+        return label ? label->text().toStdString() : std::string();
     }
 
     ui::qt::QtListView* List() {
