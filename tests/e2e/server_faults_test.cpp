@@ -51,6 +51,17 @@ protected:
     }
     void KillServer() { ::kill(phones_.adbServerPid(), SIGKILL); }
 
+    // One good capture (its picture in `shown`), then a second whose frame
+    // the phone holds back; returns once the phone holds it.
+    void CaptureThenHoldTheNextFrame(ScreenshotDialog& w, QImage& shown) {
+        test::Press(w, ids::kShotRefreshButton);
+        ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
+        shown = test::PaintedPicture(w);
+        phones_.SetControl(0, "frame_delay_ms", "3600000");
+        test::Click(w, ids::kShotRefreshButton);
+        ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    }
+
     ScreenshotDialog& OpenScreenshotWindow() {
         window_->Click(ids::kRefreshDevicesButton);
         EXPECT_EQ(window_->Text(ids::kCurrentDevice), phones_.serial(0));
@@ -96,13 +107,8 @@ TEST_F(ServerFaultsTest, ServerKilledDuringAListingSaysTheListingBrokeOff) {
 TEST_F(ServerFaultsTest, ServerKilledDuringACaptureKeepsTheLastPicture) {
     ASSERT_TRUE(phones_.Start(1)) << phones_.error();
     ScreenshotDialog& w = OpenScreenshotWindow();
-    test::Press(w, ids::kShotRefreshButton);
-    ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
-    const QImage before = test::PaintedPicture(w);
-
-    phones_.SetControl(0, "frame_delay_ms", "3600000");
-    test::Click(w, ids::kShotRefreshButton);
-    ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    QImage before;
+    ASSERT_NO_FATAL_FAILURE(CaptureThenHoldTheNextFrame(w, before));
     KillServer();
     ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return !w.Capturing(); }));
     EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "接收产生异常");
@@ -115,13 +121,8 @@ TEST_F(ServerFaultsTest, ServerKilledDuringACaptureKeepsTheLastPicture) {
 TEST_F(ServerFaultsTest, WindowAnswersWhileTheFrameIsHeld) {
     ASSERT_TRUE(phones_.Start(1)) << phones_.error();
     ScreenshotDialog& w = OpenScreenshotWindow();
-    test::Press(w, ids::kShotRefreshButton);
-    ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
-    const QImage before = test::PaintedPicture(w);
-
-    phones_.SetControl(0, "frame_delay_ms", "3600000");
-    test::Click(w, ids::kShotRefreshButton);
-    ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    QImage before;
+    ASSERT_NO_FATAL_FAILURE(CaptureThenHoldTheNextFrame(w, before));
     // The click came back while the phone holds the frame; the window says
     // it waits, keeps the picture it has, and saves it on request.
     EXPECT_TRUE(w.Capturing());
