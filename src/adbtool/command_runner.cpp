@@ -18,13 +18,15 @@ CommandRunner::CommandRunner(platform::ProcessLauncher& launcher, platform::Cloc
 
 RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mode,
                                      const OutputSink& sink, std::stop_token stop,
-                                     platform::ExitStatus* exit) const {
+                                     platform::ExitStatus* exit,
+                                     platform::SpawnError* whyNotStarted) const {
     // A worker stopped before its run starts no child: the program may be
     // ending, and a stop callback would only kill the child again at once.
     if (stop.stop_requested()) return RunOutcome::Cancelled;
     auto started = launcher_.Start(command.argv);
     if (!started) {
         if (log_) log_("cannot run " + command.text + ": " + platform::ToText(started.error()));
+        if (whyNotStarted) *whyNotStarted = started.error();
         return RunOutcome::NotStarted;
     }
     platform::ChildOutput& child = **started;

@@ -58,9 +58,11 @@ public:
     // requested nothing is started. The sink is called on the calling thread.
     // Safe to call from several threads at once. When exit is given and the
     // run completed, it receives how the program ended (waited for at most
-    // kExitWait after its output closed).
+    // kExitWait after its output closed). When whyNotStarted is given and the
+    // outcome is NotStarted, it receives why the program could not be started.
     RunOutcome RunCommand(const AdbCommand& command, DeliveryMode mode, const OutputSink& sink,
-                          std::stop_token stop = {}, platform::ExitStatus* exit = nullptr) const;
+                          std::stop_token stop = {}, platform::ExitStatus* exit = nullptr,
+                          platform::SpawnError* whyNotStarted = nullptr) const;
 
     // Starts the command with no pipe and returns at once; nothing waits for it.
     void LaunchHidden(const AdbCommand& command) const;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/utf8_path.h"
+
 namespace nimbo {
 
 namespace {
@@ -18,14 +20,15 @@ bool WriteWhole(const std::filesystem::path& path, std::span<const unsigned char
     errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) {
-        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", path.string().c_str(), std::strerror(errno));
+        std::fprintf(stderr, "nimbo: cannot write %s: %s\n", platform::Utf8FromPath(path).c_str(),
+                     std::strerror(errno));
         return false;
     }
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
-        std::fprintf(stderr, "nimbo: writing %s failed\n", path.string().c_str());
+        std::fprintf(stderr, "nimbo: writing %s failed\n", platform::Utf8FromPath(path).c_str());
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include "capture/resolution_sizes.h"
 #include "imaging/octree_quantizer.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
@@ -81,7 +82,7 @@ constexpr const char* kSeparators = kSeparator == '/' ? "/" : "/\\";
 
 std::string BuildSavePath(bool autoName, int typeCode, SaveContext& context) {
     const ImageFormat& format = ImageFormatOfType(typeCode);
-    std::string folder = context.paths.documentsDir.string();
+    std::string folder = platform::Utf8FromPath(context.paths.documentsDir);
     if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
     if (autoName) {
         // A fresh account may have no documents folder yet: make it rather than

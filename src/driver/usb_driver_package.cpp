@@ -8,23 +8,19 @@
 #include <system_error>
 
 #include "platform/files.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // Writes beside the file and moves the whole over it, so a full disk or a
 // refused write leaves the earlier press's file as it was (none of these is
 // a program that may be running, unlike the adb payload).
 bool WriteWholeFile(const fs::path& path, std::span<const unsigned char> bytes) {
     if (bytes.empty()) return false;
-    const std::string target = Utf8(path);
+    const std::string target = platform::Utf8FromPath(path);
     const std::string partial = target + ".partial";
     std::FILE* out = platform::OpenFile(partial, "wb");
     if (!out) return false;

@@ -9,6 +9,7 @@
 
 #include "archive/zip_archive.h"
 #include "platform/paths.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
@@ -34,7 +35,8 @@ std::optional<fs::path> NewFolder(const fs::path& scratch) {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         const fs::path folder =
-            scratch / ("nimbo-apks-" + std::to_string(random()) + "-" + std::to_string(++counter));
+            scratch / platform::PathFromUtf8("nimbo-apks-" + std::to_string(random()) + "-" +
+                                             std::to_string(++counter));
         std::error_code ec;
         if (fs::create_directories(folder, ec)) return folder;
     }
@@ -112,7 +114,7 @@ std::optional<ExtractedBundle> ExtractBundle(const fs::path& bundle, const fs::p
         // Two entries of one plain name in different folders of the bundle.
         if (!names.insert(name).second) name = std::to_string(names.size()) + "-" + name;
         names.insert(name);
-        const fs::path target = *folder / name;
+        const fs::path target = *folder / platform::PathFromUtf8(name);
         auto written = archive::ExtractZipEntry(bundle, entry, target);
         if (!written) {
             RemoveExtractedBundle(extracted);
@@ -122,9 +124,9 @@ std::optional<ExtractedBundle> ExtractBundle(const fs::path& bundle, const fs::p
         }
         // The base goes first, as adb and the phone expect to meet it.
         if (name == "base.apk") {
-            extracted.parts.insert(extracted.parts.begin(), target.string());
+            extracted.parts.insert(extracted.parts.begin(), platform::Utf8FromPath(target));
         } else {
-            extracted.parts.push_back(target.string());
+            extracted.parts.push_back(platform::Utf8FromPath(target));
         }
     }
     if (extracted.parts.empty()) {

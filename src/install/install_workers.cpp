@@ -8,6 +8,7 @@
 #include "install/apk_files.h"
 #include "install/classify_install_output.h"
 #include "platform/paths.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
@@ -17,9 +18,15 @@ InstallEnd RunInstall(const std::shared_ptr<InstallView>& view, const CommandRun
     // adb may end without a verdict (its server killed mid-install); the
     // start text must not stay as if the install were still under way.
     bool verdict = false;
+    platform::SpawnError why = platform::SpawnError::CouldNotStart;
     switch (runner.RunCommand(OnDevice(command, serial), DeliveryMode::PerChunk,
-                              InstallStatusSink(view, serial, &verdict), std::move(stop))) {
+                              InstallStatusSink(view, serial, &verdict), std::move(stop), nullptr,
+                              &why)) {
         case RunOutcome::NotStarted:
+            // Without this the start text would stay as if adb were still at work.
+            view->ShowInstallStatus(InstallStatusText(
+                why == platform::SpawnError::NotFound ? kAdbNotFoundText : kAdbCannotStartText,
+                serial));
             return InstallEnd::NotStarted;
         case RunOutcome::Cancelled:
             return InstallEnd::Stopped;
@@ -48,9 +55,10 @@ std::optional<std::string> ChooseApkFilePath(ui::Dialogs& dialogs) {
 std::optional<std::string> ApkPathForField(const std::string& file) {
     if (file.empty()) return std::nullopt;
     std::error_code ec;
-    const std::filesystem::path path = std::filesystem::absolute(file, ec).lexically_normal();
+    const std::filesystem::path path =
+        std::filesystem::absolute(platform::PathFromUtf8(file), ec).lexically_normal();
     if (ec || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    return path.string();
+    return platform::Utf8FromPath(path);
 }
 
 std::string InstallStatusText(const std::string& text, const std::string& serial) {
@@ -97,7 +105,8 @@ InstallEnd ApkInstallWorker(const std::shared_ptr<InstallView>& view, const Comm
     std::error_code ec;
     const std::filesystem::path scratch = std::filesystem::temp_directory_path(ec);
     BundleError why = BundleError::CannotWrite;
-    const auto parts = ExtractBundle(paths[0], ec ? std::filesystem::path(".") : scratch, &why);
+    const auto parts = ExtractBundle(platform::PathFromUtf8(paths[0]),
+                                     ec ? std::filesystem::path(".") : scratch, &why);
     if (!parts) {
         return refuse(why == BundleError::NotABundle ? kBadBundleText : kBundleUnpackFailedText);
     }
@@ -111,7 +120,8 @@ InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const CommandRunner& runner,
                                   const std::filesystem::path& systemDir, std::stop_token stop,
                                   const std::string& serial) {
-    return RunInstall(view, runner, AdbInstall((systemDir / kCompanionFileName).string()),
+    return RunInstall(view, runner,
+                      AdbInstall(platform::Utf8FromPath(systemDir / kCompanionFileName)),
                       std::move(stop), serial);
 }
 

@@ -33,6 +33,10 @@ inline constexpr const char* kApkMissingText = "请选择的APK文件不存在�
 // away in the middle).
 inline constexpr const char* kInstallNoVerdictText =
     "安装中断,没有得到安装结果,请确认手机已经连接到电脑上";
+// adb could not be run at all: none was found (not beside the program, not in
+// the system folder, not on PATH), or one was found but would not start.
+inline constexpr const char* kAdbNotFoundText = "安装失败,找不到adb程序";
+inline constexpr const char* kAdbCannotStartText = "安装失败,adb程序无法启动";
 inline constexpr const char* kCompanionFileName = "quillet.apk";
 inline constexpr const char* kBadBundleText = "安装失败,请选择一个有效的APKS文件";
 inline constexpr const char* kBundleUnpackFailedText = "安装失败,无法解开APKS文件,请检查临时文件夹";
@@ -64,7 +68,7 @@ enum class InstallEnd {
     NoFileChosen,  // path field empty: adb not run
     FileMissing,   // the path names nothing that exists: adb not run
     BadChoice,     // a bundle that cannot be read, or several files not all .apk: adb not run
-    NotStarted,    // adb could not be started: the status line keeps the start text
+    NotStarted,    // adb could not be started: the status line says why (kAdb...Text)
     Finished,      // adb's output ended; the status line shows the last verdict
     NoVerdict,     // adb's output ended without one: the status line says the install broke off
     Stopped,       // the program is ending: adb was ended, the line shows what came before
@@ -87,7 +91,7 @@ InstallEnd CompanionInstallWorker(const std::shared_ptr<InstallView>& view,
                                   const std::string& serial = {});
 
 // Start the worker on a thread of `workers` and return at once; with no thread
-// the status line keeps its start text, as when adb cannot run. The runner
+// the status line keeps its start text. The runner
 // must outlive the worker: the runtime is stopped and joined before it goes.
 void LaunchApkInstallWorker(WorkerRuntime& workers, std::shared_ptr<InstallView> view,
                             const CommandRunner& runner, std::string serial = {});

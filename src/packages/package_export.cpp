@@ -12,6 +12,7 @@
 #include "platform/file_identity.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
@@ -22,7 +23,7 @@ constexpr std::string_view kAppDir = "/data/app/";
 // over it under the folder's name.
 bool FolderStillThere(const std::string& folder) {
     std::error_code ec;
-    return std::filesystem::is_directory(folder, ec);
+    return std::filesystem::is_directory(platform::PathFromUtf8(folder), ec);
 }
 
 struct RowRead {
@@ -155,7 +156,7 @@ RunOutcome AskPackagePaths(const std::vector<std::string>& packages, PackagePath
 
 void RemoveQuietly(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove_all(path, ec);
+    std::filesystem::remove_all(platform::PathFromUtf8(path), ec);
 }
 
 struct RowEnd {
@@ -172,7 +173,7 @@ RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillT
                const LogSink& log) {
     if (plan.bundle) {
         std::error_code ec;
-        std::filesystem::create_directories(plan.bundle->partsFolder, ec);
+        std::filesystem::create_directories(platform::PathFromUtf8(plan.bundle->partsFolder), ec);
     }
     auto ended = [&](ExportEnd end, PullFailure failure = PullFailure::None) {
         if (plan.bundle) RemoveQuietly(plan.bundle->partsFolder);
@@ -218,8 +219,10 @@ RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillT
     if (!plan.bundle) return RowEnd{};
 
     std::vector<archive::ZipSource> parts;
-    for (const auto& part : plan.bundle->parts) parts.push_back({part.entryName, part.localFile});
-    auto written = archive::WriteZip(plan.bundle->archive, parts);
+    for (const auto& part : plan.bundle->parts) {
+        parts.push_back({part.entryName, platform::PathFromUtf8(part.localFile)});
+    }
+    auto written = archive::WriteZip(platform::PathFromUtf8(plan.bundle->archive), parts);
     if (written) return ended(ExportEnd::Finished);
     if (log) log("writing " + plan.bundle->archive + " failed: " + archive::ToText(written.error()));
     if (written.error() == archive::ZipError::CannotWrite) {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/utf8_path.h"
+
 namespace nimbo {
 namespace {
 
@@ -90,7 +92,7 @@ bool DiscardFailedPull(const std::string& target, const platform::FileIdentity& 
     // An earlier backup adb did not get to: keep it. A folder is never ours.
     if (now.directory || (before.exists && now.SameAndUnchanged(before))) return true;
     std::error_code ec;
-    std::filesystem::remove(target, ec);
+    std::filesystem::remove(platform::PathFromUtf8(target), ec);
     return !ec;
 }
 

@@ -2,6 +2,8 @@
 // Windows backend hands in SetupCopyOEMInf.
 #include "platform/driver_store.h"
 
+#include "platform/utf8_path.h"
+
 namespace nimbo::platform {
 namespace {
 
@@ -11,7 +13,7 @@ public:
 
     bool HasStore() const override { return true; }
     std::uint32_t Install(const std::filesystem::path& setupInfo) override {
-        return copy_ ? copy_(setupInfo.string()) : 1u;
+        return copy_ ? copy_(Utf8FromPath(setupInfo)) : 1u;
     }
 
 private:

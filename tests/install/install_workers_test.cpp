@@ -158,14 +158,29 @@ TEST_F(InstallWorkerTest, CompanionInstallsFromTheSystemFolderWhateverThePathFie
     EXPECT_EQ(Status(), "安装失败,APK文件意外丢失");
 }
 
-TEST_F(InstallWorkerTest, AdbThatCannotStartLeavesTheStartText) {
-    test::NoProgramLauncher none;
-    CommandRunner runner(none, clock_, [](const std::string&) {});
+// With no adb to run, the start text must not stay as if adb were at work:
+// the line says whether none was found or the one found would not start.
+TEST_F(InstallWorkerTest, AdbThatCannotRunIsNamedOnTheStatusLine) {
     view_->TypeApkPath(MakeFile("x.apk").string());
+    test::NoProgramLauncher none;
+    CommandRunner nowhere(none, clock_, [](const std::string&) {});
     view_->ShowInstallStatus(kApkInstallStartText);
-    EXPECT_EQ(ApkInstallWorker(view_, runner), InstallEnd::NotStarted);
-    EXPECT_EQ(CompanionInstallWorker(view_, runner, adb_.dir()), InstallEnd::NotStarted);
-    EXPECT_EQ(StatusWrites(), std::vector<std::string>{kApkInstallStartText});
+    EXPECT_EQ(ApkInstallWorker(view_, nowhere), InstallEnd::NotStarted);
+    EXPECT_EQ(CompanionInstallWorker(view_, nowhere, adb_.dir(), {}, "emulator-5556"),
+              InstallEnd::NotStarted);
+    EXPECT_EQ(StatusWrites(),
+              (std::vector<std::string>{kApkInstallStartText, kAdbNotFoundText,
+                                        std::string("emulator-5556: ") + kAdbNotFoundText}));
+    EXPECT_NE(std::string(kAdbNotFoundText), kAdbCannotStartText);
+
+    // An adb that is found (first, in the system folder) but is no program.
+    test::TempDir system;
+    std::ofstream(system.path() / "adb") << "neither a script nor a program\n";
+    fs::permissions(system.path() / "adb", fs::perms::owner_all);
+    auto launcher = platform::MakeSystemProcessLauncher(system.path());
+    CommandRunner broken(*launcher, clock_, [](const std::string&) {});
+    EXPECT_EQ(ApkInstallWorker(view_, broken), InstallEnd::NotStarted);
+    EXPECT_EQ(Status(), kAdbCannotStartText);
 }
 
 TEST_F(InstallWorkerTest, ClosedWindowReadsAsAnEmptyFieldAndRunsNoAdb) {

@@ -1,8 +1,9 @@
 // The program's windows on the Win32 backend, under Wine: the main window as
 // its template lays it out, the device list read from the real adb server
 // with the simulated phone attached, the screenshot window capturing a frame
-// and saving all four formats, an install through a stand-in adb.exe, and
-// pictures of the main, screenshot and help windows for people to look at.
+// and saving all four formats, an install through a stand-in adb.exe and one
+// with no adb.exe at all, and pictures of the main, screenshot and help
+// windows for people to look at.
 //
 // tests/windows/window_test.sh runs it on Xvfb inside one network namespace
 // with the adb server, the phone and the wineserver; it names the server's
@@ -27,6 +28,7 @@
 #include "capture/image_readers.h"
 #include "help/gui/help_dialog.h"
 #include "imaging/bitmap.h"
+#include "install/install_workers.h"
 #include "platform/process.h"
 #include "platform/win/wide.h"
 #include "support/fakes.h"
@@ -204,6 +206,19 @@ TEST_F(WindowsWindowTest, InstallRunsTheStandInAdbAndShowsItsOutcome) {
     std::ifstream calls(context_.paths.systemDir / "calls.txt");
     const std::string log((std::istreambuf_iterator<char>(calls)), std::istreambuf_iterator<char>());
     EXPECT_NE(log.find("install\n-r\n" + apk.string() + "\n--\n"), std::string::npos) << log;
+}
+
+// No adb.exe in the system folder, beside the program or on PATH: the status
+// line says so instead of keeping the start text.
+TEST_F(WindowsWindowTest, InstallWithNoAdbAnywhereSaysSo) {
+    fs::remove(context_.paths.systemDir / "adb.exe");
+    MainDialog& main = OpenMain();
+    const fs::path apk = temp_.path() / L"应用.apk";
+    std::ofstream(apk) << "PK";
+    main.SetItemTextNow(ids::kApkPathEdit, apk.string());
+    Click(main, ids::kStartInstallButton);
+    EXPECT_TRUE(PumpUntil([&] { return main.ItemTextNow(ids::kInstallStatus) == kAdbNotFoundText; }))
+        << main.ItemTextNow(ids::kInstallStatus);
 }
 
 TEST_F(WindowsWindowTest, DevicesFromTheRealServerAndAScreenshotInEveryFormat) {
