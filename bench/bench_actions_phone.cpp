@@ -212,6 +212,9 @@ void BenchCapture(const Options& options, std::vector<Row>& rows) {
     context.dialogs = &dialogs;
     context.shell = &shell;
     context.clock = &clock;
+    // The frame is read on a worker, as in the program.
+    WorkerRuntime workers;
+    context.workers = &workers;
     CaptureState capture;
     ScreenshotDialog window(context, capture, phone.Phones().serial());
     window.Create();
@@ -219,6 +222,7 @@ void BenchCapture(const Options& options, std::vector<Row>& rows) {
     auto ours = [&] {
         const auto start = Clock::now();
         window.RefreshScreenshot();
+        while (window.Capturing()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (window.ItemTextNow(ids::kShotStatus) != "成功完成") return -1.0;
         QApplication::processEvents();  // the drawing, as the user sees it
         return MsSince(start);

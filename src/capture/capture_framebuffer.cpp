@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <stop_token>
 
 namespace nimbo {
 
@@ -135,10 +137,15 @@ void StoreFramebufferPixels(const FramebufferHeader& h, std::vector<uint8_t> blo
 }
 
 FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint,
-                                      std::chrono::milliseconds frameLimit) {
+                                      std::chrono::milliseconds frameLimit,
+                                      std::stop_token stop) {
     FramebufferCapture out;
     AdbHostConnection conn(endpoint);
     conn.Open();  // a failed connect shows as a failed send below
+    // Wakes every wait below on a stop; gone before the connection closes.
+    auto wake = [&conn] { conn.Socket().Shutdown(); };
+    std::optional<std::stop_callback<decltype(wake)>> onStop;
+    onStop.emplace(stop, wake);
     if (serial.empty()) {
         out.code = CaptureResult::NoDevice;
         return out;  // the connection closes with `conn`; nothing was sent
@@ -185,7 +192,7 @@ FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint
     block.reserve(header->size);
     size_t filled = 0;
     while (filled < header->size) {
-        if (std::chrono::steady_clock::now() >= deadline) return out;
+        if (std::chrono::steady_clock::now() >= deadline || stop.stop_requested()) return out;
         if (block.size() == filled) {
             block.resize(filled + std::min<size_t>(kPixelChunkBytes, header->size - filled));
         }
@@ -194,6 +201,7 @@ FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint
         if (!read || *read == 0) return out;
         filled += *read;
     }
+    onStop.reset();
     conn.Close();
 
     StoreFramebufferPixels(*header, std::move(block), out);

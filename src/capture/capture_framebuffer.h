@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string_view>
 #include <vector>
 
@@ -79,9 +80,12 @@ inline constexpr std::chrono::milliseconds kFrameLimit{20000};
 
 // Opens its own connection to the server, switches it to `serial`, reads one
 // frame and closes it on every way out. A pixel block not complete within
-// frameLimit is a block cut short.
+// frameLimit is a block cut short. A stop (the program ending while a worker
+// captures) ends the connection at once; what was received by then is
+// reported like any capture cut short.
 FramebufferCapture CaptureFramebuffer(std::string_view serial, const AdbEndpoint& endpoint,
-                                      std::chrono::milliseconds frameLimit = kFrameLimit);
+                                      std::chrono::milliseconds frameLimit = kFrameLimit,
+                                      std::stop_token stop = {});
 
 // The header decoding, checks and pixel conversion, apart from the socket.
 // `bytes` is the whole header (16, 52 or 56 bytes); nullopt when its size or

@@ -5,30 +5,38 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
+
+#include "platform/files.h"
+#include "platform/utf8_path.h"
 
 namespace nimbo {
 namespace {
 
 namespace fs = std::filesystem;
 
+// Writes beside the file and moves the whole over it, so a full disk or a
+// refused write leaves the earlier press's file as it was (none of these is
+// a program that may be running, unlike the adb payload).
 bool WriteWholeFile(const fs::path& path, std::span<const unsigned char> bytes) {
     if (bytes.empty()) return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const std::string target = platform::Utf8FromPath(path);
+    const std::string partial = target + ".partial";
+    std::FILE* out = platform::OpenFile(partial, "wb");
     if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) == 0 && written && platform::MoveFileOver(partial, target)) return true;
+    platform::RemoveFile(partial);
+    return false;
 }
 
 void WritePayloads(std::initializer_list<int> numbers, const platform::Paths& paths,
                    PayloadBytesLookup lookup, DriverPackage& package) {
     for (int number : numbers) {
-        if (ExtractPayload(number, paths, lookup) == 1) continue;
         const payloads::PayloadInfo* row = payloads::FindPayload(number);
         const fs::path path = PayloadPath(*row, paths);
+        const auto bytes = lookup ? lookup(row->resourceId) : std::span<const unsigned char>();
+        if (WriteWholeFile(path, bytes)) continue;
         package.failed.push_back(path.lexically_relative(paths.driverDir).generic_string());
     }
 }

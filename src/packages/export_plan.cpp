@@ -131,11 +131,17 @@ ExportPlan PlanExport(const std::string& name, const std::string& packageName,
     return plan;
 }
 
+std::string PulledFile(const PullStep& step) {
+    if (!step.intoFolder) return step.target;
+    return Joined(step.target, std::string(BaseName(step.phonePath)));
+}
+
+std::string PartialFile(const PullStep& step) {
+    return PulledFile(step) + std::string(kPartialSuffix);
+}
+
 AdbCommand PullCommand(const PullStep& step) {
-    if (step.intoFolder && step.phonePath.starts_with(kAppDir)) {
-        return AdbPull(step.phonePath.substr(kAppDir.size()), step.target);
-    }
-    return AdbPullToFile(step.phonePath, step.target);
+    return AdbPullToFile(step.phonePath, PartialFile(step));
 }
 
 }  // namespace nimbo

@@ -66,7 +66,17 @@ std::vector<std::vector<std::string>> BatchForPathQueries(const std::vector<std:
 ExportPlan PlanExport(const std::string& name, const std::string& packageName,
                       const std::string& folder, const std::vector<std::string>& paths);
 
-// The pull of one step as an adb command line.
+// The file a step leaves on the PC: its target, or (into a folder) the
+// phone file's name inside it.
+std::string PulledFile(const PullStep& step);
+// Where the pull writes first: beside PulledFile with kPartialSuffix added.
+// The file is moved to its own name only once the pull is judged whole, so a
+// pull cut off in any way (the program itself killed included) never leaves
+// part of a file under a backup's name.
+inline constexpr std::string_view kPartialSuffix = ".partial";
+std::string PartialFile(const PullStep& step);
+
+// The pull of one step as an adb command line: into PartialFile.
 AdbCommand PullCommand(const PullStep& step);
 
 }  // namespace nimbo

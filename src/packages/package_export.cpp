@@ -10,6 +10,7 @@
 #include "packages/export_plan.h"
 #include "packages/package_list_parser.h"
 #include "platform/file_identity.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/utf8_path.h"
 
@@ -158,16 +159,6 @@ void RemoveQuietly(const std::string& path) {
     std::filesystem::remove_all(platform::PathFromUtf8(path), ec);
 }
 
-// The file a pull step leaves on the PC: its target, or (into a folder) the
-// phone file's name inside it.
-std::string PulledFile(const PullStep& step) {
-    if (!step.intoFolder) return step.target;
-    const std::string leaf =
-        platform::Utf8FromPath(platform::PathFromUtf8(step.phonePath).filename());
-    const bool separated = !step.target.empty() && step.target.back() == '/';
-    return step.target + (separated ? "" : "/") + leaf;
-}
-
 struct RowEnd {
     ExportEnd end = ExportEnd::Finished;  // Finished: go on with the next row
     PullFailure failure = PullFailure::None;  // why the row was not exported
@@ -191,7 +182,10 @@ RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillT
     for (const PullStep& step : plan.pulls) {
         if (!folderStillTheSame()) return ended(ExportEnd::FolderLost);
         const std::string target = PulledFile(step);
-        const platform::FileIdentity before = platform::IdentifyFile(target);
+        const std::string partial = PartialFile(step);
+        // A part an earlier run left behind (the program killed mid-pull).
+        platform::RemoveFile(partial);
+        const platform::FileIdentity before = platform::IdentifyFile(partial);
         std::string output;
         platform::ExitStatus exit;
         const RunOutcome outcome = runner.RunCommand(
@@ -202,17 +196,23 @@ RowEnd RunPlan(const ExportPlan& plan, const std::function<bool()>& folderStillT
             },
             stop, &exit);
         if (outcome == RunOutcome::NotStarted) return ended(ExportEnd::NotStarted);
-        // A pull ended halfway may leave part of a file under the backup's
-        // name; no more pulls, no folder opened while the program ends.
+        // No more pulls, no folder opened while the program ends.
         if (outcome == RunOutcome::Cancelled) {
-            DiscardFailedPull(target, before);
+            DiscardFailedPull(partial, before);
             return ended(ExportEnd::Stopped);
         }
-        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(target));
+        const PullJudgement judged = JudgePull(exit, output, platform::IdentifyFile(partial));
         if (!judged.Pulled()) {
-            if (!DiscardFailedPull(target, before) && log) log("cannot remove " + target);
+            if (!DiscardFailedPull(partial, before) && log) log("cannot remove " + partial);
             if (log) log("pulling " + step.phonePath + " failed: " + judged.reason);
             return ended(ExportEnd::Finished, judged.failure);
+        }
+        // The whole file takes its name, over an earlier backup of it, in
+        // the folder it was judged in.
+        if (!platform::MoveFileOver(partial, target)) {
+            DiscardFailedPull(partial, before);
+            if (log) log("cannot move " + partial + " to " + target);
+            return ended(ExportEnd::Finished, PullFailure::FolderReadOnly);
         }
     }
     if (!folderStillTheSame()) return ended(ExportEnd::FolderLost);

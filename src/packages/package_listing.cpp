@@ -33,6 +33,7 @@ bool HasPackageLine(std::string_view output) {
 std::string ListingStatusText(std::string_view output) {
     // A phone that listed anything ran the listing, whatever else was printed.
     if (HasPackageLine(output)) return kListingDoneText;
+    if (output.find_first_not_of(" \t\r\n") == std::string_view::npos) return kListingNoAnswerText;
     if (auto reason = AdbDeviceProblem(output)) return *reason;
     if (auto complaint = AdbComplaint(output)) {
         return std::string(kListingFailedText) + std::string(*complaint);

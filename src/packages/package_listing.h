@@ -28,9 +28,15 @@ inline constexpr const char* kListingDoneText = "列表完成，如果没有显�
 // Begins the status of a listing that adb could not run on the phone, when
 // adb's complaint is none of the known device faults; adb's line follows.
 inline constexpr const char* kListingFailedText = "列表失败,";
+// A listing that brought back nothing at all: every phone lists its system
+// packages, so adb lost the phone or its server on the way (it may still end
+// with exit code 0).
+inline constexpr const char* kListingNoAnswerText =
+    "列表中断,没有得到软件列表,请确认手机已经连接到电脑上";
 
 // What the operation status says once the listing's output is in: the done
-// text when the output holds package lines or no complaint of adb's; for a
+// text when the output holds package lines or no complaint of adb's;
+// kListingNoAnswerText when it holds nothing but blanks; for a
 // known device fault its reason alone, in the install status's words (the
 // status line holds about twenty characters, and the reason says what
 // happened); else kListingFailedText and adb's complaint.

@@ -42,6 +42,10 @@ public:
     Result<size_t, NetError> Recv(std::span<char> data);
     // Receives until data is full or the peer closes; returns the count.
     Result<size_t, NetError> RecvAll(std::span<char> data);
+    // Ends the connection both ways without giving up the handle: a receive
+    // or send waiting on another thread returns at once (closed or failed).
+    // The one call that may come from another thread, and not after Close.
+    void Shutdown();
     void Close();
 
 private:

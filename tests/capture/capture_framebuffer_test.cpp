@@ -1,7 +1,11 @@
 #include "capture/capture_framebuffer.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
+
+#include <stop_token>
+#include <thread>
 
 #include "support/scripted_server.h"
 
@@ -161,6 +165,26 @@ TEST(CaptureFramebuffer, SilentDeviceIsGivenUp) {
     Switched(server).Hang().Start();
     EXPECT_EQ(CaptureFramebuffer(kSerial, EndpointAt(server.port(), 200ms)).code,
               CaptureResult::ReceiveFailed);
+    EXPECT_TRUE(server.ClientClosed());
+}
+
+TEST(CaptureFramebuffer, AStopEndsAWaitForThePixelsAtOnce) {
+    // Each receive may wait ten minutes: only the stop can end this capture
+    // before the test's own time-out.
+    ScriptedServer server;
+    Switched(server).Send(Words({16, 307200, 320, 480})).Read(1).Hang().Start();
+    std::stop_source stop;
+    // Most likely the capture waits for the pixel block by then; wherever it
+    // is, the stop ends it.
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(200ms);
+        stop.request_stop();
+    });
+    const FramebufferCapture cap =
+        CaptureFramebuffer(kSerial, EndpointAt(server.port(), 600s), kFrameLimit, stop.get_token());
+    stopper.join();
+    EXPECT_NE(cap.code, CaptureResult::Done);
+    EXPECT_TRUE(cap.pixels.empty());
     EXPECT_TRUE(server.ClientClosed());
 }
 

@@ -2,8 +2,11 @@
 // The screenshot window's controls as a user works them: through their Qt
 // widgets (object names "ctl_<id>"), found by id in the window's Qt backend.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QThread>
 #include <QWidget>
 #include <algorithm>
 #include <string>
@@ -16,8 +19,21 @@
 
 namespace nimbo::test {
 
-inline void Press(const ScreenshotDialog& w, int id) {
+// Clicks and returns at once, a capture it starts still running.
+inline void Click(const ScreenshotDialog& w, int id) {
     qobject_cast<QAbstractButton*>(ui::qt::WidgetOf(w, id))->click();
+}
+
+// Clicks and, when that started a capture on a worker, lets the window's
+// events run until the capture has shown its result (its own limits end it).
+inline void Press(const ScreenshotDialog& w, int id) {
+    Click(w, id);
+    QElapsedTimer waited;
+    waited.start();
+    while (w.Capturing() && waited.elapsed() < 60000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
 }
 
 inline QComboBox* List(const ScreenshotDialog& w, int id) {

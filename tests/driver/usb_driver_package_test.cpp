@@ -140,8 +140,9 @@ TEST_F(DriverPackageTest, ReadOnlyOrFullDriverFolderNamesEveryFileNotWritten) {
     for (const auto& [name, id] : kPackageFiles) {
         EXPECT_EQ(ReadFile(paths_.driverDir / name), Bytes(id)) << name;
     }
-    // Full: every file larger than the room left is named in the message (the
-    // files are rewritten in place, so those are cut short until the next press).
+    // Full: every file larger than the room left is named in the message, and
+    // the files of the earlier press stay whole (each is written beside and
+    // moved over), with no part left beside them.
     const int full = test::RunInChild([&] {
         if (!test::LimitFileSize(64)) return test::kFaultUnavailable;
         const DriverPackage package = WriteUsbDriverPackage(paths_);
@@ -149,6 +150,12 @@ TEST_F(DriverPackageTest, ReadOnlyOrFullDriverFolderNamesEveryFileNotWritten) {
         return !package.failed.empty() && text.find("写入失败") != std::string::npos ? 0 : 1;
     });
     EXPECT_EQ(full, 0);
+    for (const auto& [name, id] : kPackageFiles) {
+        EXPECT_EQ(ReadFile(paths_.driverDir / name), Bytes(id)) << name;
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(paths_.driverDir)) {
+        EXPECT_NE(entry.path().extension(), ".partial") << entry.path();
+    }
 }
 
 TEST_F(DriverPackageTest, MissingRuleBytesAreReportedButTheRestIsWritten) {

@@ -7,7 +7,8 @@
 //   program -> test (descriptor 3)      test -> program (stdin)
 //   window                              phone     (a phone is connected)
 //   listed    (rows in the list)        slow      (the phone now holds its answers)
-//   started   (install, listing and export each have their adb running)
+//   started   (install, listing and export each have their adb running,
+//              and a capture waits for its frame)
 //                                       close
 //   closing <steady clock, ns>          ... and the window is closed, the given way
 //   gone      (the application object is destroyed; the process lingers)
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -85,7 +87,10 @@ private:
                 GoTo(Step::Listing);
                 return;
             case Step::Listing:
-                if (List()->rowCount() == 0 || AdbRunning("list")) return;
+                // The device list names the phone too: the capture needs it.
+                if (List()->rowCount() == 0 || AdbRunning("list") || CurrentDevice().empty()) {
+                    return;
+                }
                 ReportToTest("listed");
                 GoTo(Step::AwaitSlow);
                 return;
@@ -115,6 +120,13 @@ private:
                 // The listing empties the list: let the export read its row first.
                 if (!AdbRunning("pull")) return;
                 Click(ids::kRefreshPackagesButton);
+                // And a capture, whose frame the phone holds too.
+                Click(ids::kScreenshotButton);
+                for (QWidget* w : QApplication::topLevelWidgets()) {
+                    if (w->objectName() == "dialog_156" && w->isVisible()) {
+                        Click(w, ids::kShotRefreshButton);
+                    }
+                }
                 GoTo(Step::AwaitJobs);
                 return;
             case Step::AwaitJobs:
@@ -165,9 +177,15 @@ private:
         QCoreApplication::sendEvent(window_->windowHandle(), &request);
     }
 
-    void Click(int id) {
-        auto* button = window_->findChild<QAbstractButton*>(QStringLiteral("ctl_%1").arg(id));
+    void Click(int id) { Click(window_, id); }
+    static void Click(QWidget* window, int id) {
+        auto* button = window->findChild<QAbstractButton*>(QStringLiteral("ctl_%1").arg(id));
         if (button) QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    std::string CurrentDevice() {
+        auto* label = window_->findChild<QLabel*>(QStringLiteral("ctl_%1").arg(ids::kCurrentDevice));
+        return label ? label->text().toStdString() : std::string();
     }
 
     ui::qt::QtListView* List() {

@@ -270,13 +270,16 @@ TEST_P(ExitWhileWorkingTest, ProgramEndsAtOnceAndLeavesNoAdbBehind) {
     Tell("phone");
     ASSERT_NO_FATAL_FAILURE(Expect("listed", 60s));
 
-    SetPhone("install_delay_ms=30000\nlist_delay_ms=30000\npull_delay_ms=30000\n");
+    SetPhone(
+        "install_delay_ms=30000\nlist_delay_ms=30000\npull_delay_ms=30000\n"
+        "frame_delay_ms=30000\n");
     Tell("slow");
     ASSERT_NO_FATAL_FAILURE(Expect("started", 60s));
-    // Each of the three has reached the phone, which now holds its answer.
+    // Each of the four has reached the phone, which now holds its answer.
     ASSERT_TRUE(Within(30s, [&] {
         const std::string log = PhoneLog();
-        return log.find("holding the answer to 'pm install'") != std::string::npos &&
+        return log.find("holding the answer to 'framebuffer'") != std::string::npos &&
+               log.find("holding the answer to 'pm install'") != std::string::npos &&
                log.find("holding the answer to 'pm list packages'") != std::string::npos &&
                log.find("holding the answer to 'RECV /data/app/") != std::string::npos;
     })) << PhoneLog();

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <cstdio>
 #include <fstream>
-#include <thread>
 
 #include "capture/gui/screenshot_dialog.h"
 #include "capture/screenshot_window_access.h"
@@ -52,6 +51,17 @@ protected:
     }
     void KillServer() { ::kill(phones_.adbServerPid(), SIGKILL); }
 
+    // One good capture (its picture in `shown`), then a second whose frame
+    // the phone holds back; returns once the phone holds it.
+    void CaptureThenHoldTheNextFrame(ScreenshotDialog& w, QImage& shown) {
+        test::Press(w, ids::kShotRefreshButton);
+        ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
+        shown = test::PaintedPicture(w);
+        phones_.SetControl(0, "frame_delay_ms", "3600000");
+        test::Click(w, ids::kShotRefreshButton);
+        ASSERT_TRUE(PhoneSaid("holding the answer to 'framebuffer'")) << phones_.PhoneLog();
+    }
+
     ScreenshotDialog& OpenScreenshotWindow() {
         window_->Click(ids::kRefreshDevicesButton);
         EXPECT_EQ(window_->Text(ids::kCurrentDevice), phones_.serial(0));
@@ -80,7 +90,7 @@ TEST_F(ServerFaultsTest, ServerKilledDuringAnInstallSaysTheInstallBrokeOff) {
     EXPECT_EQ(window_->Text(ids::kInstallStatus), kInstallNoVerdictText);
 }
 
-TEST_F(ServerFaultsTest, ServerKilledDuringAListingLeavesNoRowsAndTheConnectionHint) {
+TEST_F(ServerFaultsTest, ServerKilledDuringAListingSaysTheListingBrokeOff) {
     ASSERT_TRUE(phones_.Start(1)) << phones_.error();
     phones_.SetControl(0, "list_delay_ms", "3600000");
     window_->Click(ids::kRefreshPackagesButton);
@@ -89,37 +99,51 @@ TEST_F(ServerFaultsTest, ServerKilledDuringAListingLeavesNoRowsAndTheConnectionH
     ASSERT_TRUE(WaitForWorkers());
     QApplication::processEvents();
     // adb's shell ends with nothing said and exit code 0: the list stays
-    // empty and the status carries its own advice for an empty list.
+    // empty and the status says the listing broke off.
     EXPECT_EQ(MainWindowHarness::QtList(window_->Window().PackageList()).GetItemCount(), 0);
-    EXPECT_EQ(window_->Text(ids::kOperationStatus), kListingDoneText);
+    EXPECT_EQ(window_->Text(ids::kOperationStatus), kListingNoAnswerText);
 }
 
 TEST_F(ServerFaultsTest, ServerKilledDuringACaptureKeepsTheLastPicture) {
     ASSERT_TRUE(phones_.Start(1)) << phones_.error();
     ScreenshotDialog& w = OpenScreenshotWindow();
-    test::Press(w, ids::kShotRefreshButton);
-    ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
-    const QImage before = test::PaintedPicture(w);
-
-    // The capture blocks the window's thread, so the kill comes from another.
-    phones_.SetControl(0, "frame_delay_ms", "3600000");
-    std::thread killer([&] {
-        for (int i = 0; i < 6000; ++i) {
-            if (phones_.PhoneLog().find("holding the answer to 'framebuffer'") !=
-                std::string::npos) {
-                KillServer();
-                return;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    });
-    test::Press(w, ids::kShotRefreshButton);
-    killer.join();
+    QImage before;
+    ASSERT_NO_FATAL_FAILURE(CaptureThenHoldTheNextFrame(w, before));
+    KillServer();
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return !w.Capturing(); }));
     EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "接收产生异常");
     EXPECT_EQ(test::PaintedPicture(w), before);
     // The picture kept is the earlier one, and it still saves whole.
     test::Press(w, ids::kShotSaveButton);
     EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "保存完成!");
+}
+
+TEST_F(ServerFaultsTest, WindowAnswersWhileTheFrameIsHeld) {
+    ASSERT_TRUE(phones_.Start(1)) << phones_.error();
+    ScreenshotDialog& w = OpenScreenshotWindow();
+    QImage before;
+    ASSERT_NO_FATAL_FAILURE(CaptureThenHoldTheNextFrame(w, before));
+    // The click came back while the phone holds the frame; the window says
+    // it waits, keeps the picture it has, and saves it on request.
+    EXPECT_TRUE(w.Capturing());
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), kStatusPleaseWait);
+    EXPECT_EQ(test::PaintedPicture(w), before);
+    test::Click(w, ids::kShotSaveButton);
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "保存完成!");
+    // A second press while the first capture runs starts no second one.
+    test::Click(w, ids::kShotRefreshButton);
+    phones_.SetControl(0, "frame_delay_ms", "0");  // lets the held frame go
+    ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return !w.Capturing(); }));
+    EXPECT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
+    EXPECT_EQ(w.ItemTextNow(ids::kShotResolutionField), "320x480");
+    QApplication::processEvents();
+    const std::string log = phones_.PhoneLog();
+    size_t frames = 0;
+    for (size_t at = 0; (at = log.find("holding the answer to 'framebuffer'", at)) != std::string::npos;
+         ++at) {
+        ++frames;
+    }
+    EXPECT_EQ(frames, 1u) << log;
 }
 
 TEST_F(ServerFaultsTest, SlowFrameArrivesAndAFrameThatNeverComesIsGivenUp) {

@@ -62,18 +62,21 @@ TEST(ExportPlanTest, SingleFilesKeepTheirOldPulls) {
     ExportPlan flat = PlanExport("com.a-1.apk", "com.a", "/b", {});
     ASSERT_EQ(flat.pulls.size(), 1u);
     EXPECT_FALSE(flat.bundle);
+    // Every pull writes beside its file first; the file takes its name once
+    // the pull is judged whole.
+    EXPECT_EQ(PulledFile(flat.pulls[0]), "/b/com.a-1.apk");
     EXPECT_EQ(PullCommand(flat.pulls[0]).argv,
-              (Argv{"adb", "pull", "/data/app/com.a-1.apk", "/b"}));
+              (Argv{"adb", "pull", "/data/app/com.a-1.apk", "/b/com.a-1.apk.partial"}));
     // A folder of its own and one file: FOLDER/PACKAGE.apk, from where the
     // phone says it is now.
     ExportPlan one = PlanExport("~~x==/com.a-y==/base.apk", "com.a", "/b/",
                                 {"/data/app/~~n==/com.a-w==/base.apk"});
     EXPECT_FALSE(one.bundle);
     EXPECT_EQ(PullCommand(one.pulls[0]).argv,
-              (Argv{"adb", "pull", "/data/app/~~n==/com.a-w==/base.apk", "/b/com.a.apk"}));
+              (Argv{"adb", "pull", "/data/app/~~n==/com.a-w==/base.apk", "/b/com.a.apk.partial"}));
     // Nothing said about it: the listed path.
     EXPECT_EQ(PullCommand(PlanExport("~~x==/com.a-y==/base.apk", "com.a", "/b", {}).pulls[0]).argv,
-              (Argv{"adb", "pull", "/data/app/~~x==/com.a-y==/base.apk", "/b/com.a.apk"}));
+              (Argv{"adb", "pull", "/data/app/~~x==/com.a-y==/base.apk", "/b/com.a.apk.partial"}));
 }
 
 TEST(ExportPlanTest, ASplitAppIsPulledIntoPartsAndBundledAsPackageApks) {
@@ -87,7 +90,7 @@ TEST(ExportPlanTest, ASplitAppIsPulledIntoPartsAndBundledAsPackageApks) {
     ASSERT_EQ(plan.pulls.size(), 2u);
     EXPECT_EQ(PullCommand(plan.pulls[1]).argv,
               (Argv{"adb", "pull", "/data/app/~~x==/com.s-y==/split_config.xxhdpi.apk",
-                    "/备份 1/com.s.apks.parts/split_config.xxhdpi.apk"}));
+                    "/备份 1/com.s.apks.parts/split_config.xxhdpi.apk.partial"}));
     ASSERT_EQ(plan.bundle->parts.size(), 2u);
     EXPECT_EQ(plan.bundle->parts[0].entryName, "base.apk");
     EXPECT_EQ(plan.bundle->parts[0].localFile, "/备份 1/com.s.apks.parts/base.apk");

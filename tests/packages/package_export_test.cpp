@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -90,9 +91,18 @@ protected:
         return BackupSelected(*rows_, view_, dialogs_, runner_, shell_, workers_, state_);
     }
     std::vector<std::string> Pull(const std::string& name) const {
-        return {"pull", "/data/app/" + name, folder_};
+        return {"pull", "/data/app/" + name, folder_ + "/" + name + ".partial"};
     }
     size_t FoldersOpened() const { return shell_.All().size(); }
+    // The names in a folder, sorted.
+    static std::vector<std::string> FilesIn(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     test::AdbScript adb_;
     test::TempDir target_;
@@ -142,7 +152,8 @@ TEST_F(PackageExportTest, CheckedRowsArePulledOneByOneTopFirstThenTheFolderOpens
               (Calls{{"shell", "echo '== com.d'; pm path com.d"},
                      Pull("com.a-1.apk"),
                      Pull("com.c-1.apk"),
-                     {"pull", "/data/app/~~k==/com.d-m==/base.apk", folder_ + "/com.d.apk"}}));
+                     {"pull", "/data/app/~~k==/com.d-m==/base.apk",
+                      folder_ + "/com.d.apk.partial"}}));
     ASSERT_EQ(FoldersOpened(), 1u);
     EXPECT_EQ(shell_.All()[0].target, folder_);
     EXPECT_TRUE(shell_.All()[0].folder);
@@ -182,20 +193,40 @@ TEST_F(PackageExportTest, FailedPullsLeaveNoPartOfAFileAndTheStatusNamesWhatIsMi
     // b is cut off by a file-size limit after writing part of itself; c's
     // phone has gone away by then; a went through.
     adb_.Hook(PullLikeAdb(
-        "case \"$2\" in */com.b-1.apk) printf 'part' > \"$3/com.b-1.apk\"; kill -XFSZ $$;; "
+        "case \"$2\" in */com.b-1.apk) printf 'part' > \"$3\"; kill -XFSZ $$;; "
         "*/com.c-1.apk) echo 'adb: error: failed to get feature set: device offline'; exit 1;; "
         "esac"));
     EXPECT_EQ(Export(), ExportEnd::Incomplete);
     EXPECT_EQ(adb_.Calls().size(), 3u);
     EXPECT_EQ(test::ReadFileBytes(fs::path(folder_) / "com.a-1.apk"), "apk-bytes");
-    EXPECT_FALSE(fs::exists(fs::path(folder_) / "com.b-1.apk"));
-    EXPECT_FALSE(fs::exists(fs::path(folder_) / "com.c-1.apk"));
+    EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"com.a-1.apk"});
     // The first failure names the cause; rows without a package name go by
     // their file name.
     EXPECT_EQ(view_->OperationStatus(),
               std::string(kExportFolderFullText) + kExportMissingLead + "com.b、com.c-1.apk");
     EXPECT_EQ(view_->InstallStatus(), "");
     EXPECT_EQ(FoldersOpened(), 1u);  // what did arrive is there to see
+}
+
+TEST_F(PackageExportTest, APullWritesBesideItsBackupWhichOnlyAWholeFileReplaces) {
+    CheckEveryRow();
+    const fs::path folder(folder_);
+    // What an earlier run left: a part of a's file (the program was killed
+    // mid-pull) and a whole backup of b.
+    std::ofstream(folder / "com.a-1.apk.partial") << "left over";
+    std::ofstream(folder / "com.b-1.apk") << "earlier backup";
+    // adb writes beside the backup's name, never under it; b's pull is
+    // killed from outside halfway.
+    adb_.Hook(PullLikeAdb(
+        "[ -e \"${3%.partial}\" ] && [ \"${3##*/}\" != com.b-1.apk.partial ] && exit 9; "
+        "case \"$2\" in */com.b-1.apk) printf 'part' > \"$3\"; kill -KILL $$;; esac"));
+    EXPECT_EQ(Export(), ExportEnd::Incomplete);
+    EXPECT_EQ(FilesIn(folder_),
+              (std::vector<std::string>{"com.a-1.apk", "com.b-1.apk", "com.c-1.apk"}));
+    EXPECT_EQ(test::ReadFileBytes(folder / "com.a-1.apk"), "apk-bytes");
+    EXPECT_EQ(test::ReadFileBytes(folder / "com.b-1.apk"), "earlier backup");
+    EXPECT_EQ(view_->OperationStatus(),
+              std::string(kExportIncompleteText) + kExportMissingLead + "com.b-1.apk");
 }
 
 TEST(ExportIncompleteTextTest, NamesTheFirstFiveAndCountsTheRest) {
@@ -286,7 +317,7 @@ TEST_F(PackageExportTest, SecondExportWaitsForTheFirstAndKeepsItsOwnFolder) {
     Calls expected;
     for (const std::string& f : {folder_, second}) {
         for (const char* n : {"com.a-1.apk", "com.b-1.apk", "com.c-1.apk"}) {
-            expected.push_back({"pull", std::string("/data/app/") + n, f});
+            expected.push_back({"pull", std::string("/data/app/") + n, f + "/" + n + ".partial"});
         }
     }
     EXPECT_EQ(adb_.Calls(), expected);

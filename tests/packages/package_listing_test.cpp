@@ -52,10 +52,10 @@ TEST_F(PackageListingTest, AsksThePackageManagerAndListsInReverseOrderUnchecked)
 }
 
 TEST_F(PackageListingTest, AListingThatRanEndsWithTheDoneTextHoweverFewRows) {
-    // No output at all, only system packages, and a phone's own complaint
-    // about a package line it could not read: the listing ran.
+    // Only system packages, and a phone's own complaint about a package line
+    // it could not read: the listing ran.
     for (const char* output :
-         {"", "package:/system/app/Browser.apk=com.android.browser\r\n",
+         {"package:/system/app/Browser.apk=com.android.browser\r\n",
           "package:/system/app/Browser.apk=com.android.browser\r\nerror: stray noise"}) {
         SCOPED_TRACE(output);
         rows_->InsertAtTop("stale.apk", "");
@@ -63,6 +63,19 @@ TEST_F(PackageListingTest, AListingThatRanEndsWithTheDoneTextHoweverFewRows) {
         EXPECT_EQ(Refresh(), ListingEnd::Filled);
         EXPECT_EQ(rows_->Count(), 0);
         EXPECT_EQ(view_->OperationStatus(), kListingDoneText);
+    }
+}
+
+TEST_F(PackageListingTest, NothingBackIsNotADoneListing) {
+    // adb loses its server or the phone and ends with exit code 0 and nothing
+    // said; a phone always lists its system packages.
+    for (const char* output : {"", "\r\n", " \r\n\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(output));
+        rows_->InsertAtTop("stale.apk", "");
+        adb_.Prints(output);
+        EXPECT_EQ(Refresh(), ListingEnd::Filled);
+        EXPECT_EQ(rows_->Count(), 0);
+        EXPECT_EQ(view_->OperationStatus(), kListingNoAnswerText);
     }
 }
 

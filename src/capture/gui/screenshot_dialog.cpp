@@ -75,18 +75,42 @@ bool ScreenshotDialog::PreTranslateKey(const ui::KeyPress& key) {
 }
 
 void ScreenshotDialog::RefreshScreenshot() {
+    // One capture at a time: a press while one runs is answered by that one.
+    if (capturing_) return;
     SetItemTextNow(ids::kShotStatus, kStatusPleaseWait);
-    // The capture holds the window's thread; show the text before it starts.
+    // Emptied first, so every failure before a header arrives leaves it empty.
+    sizeList_->ResetContent();
+    const std::string serial = ItemTextNow(ids::kShotDeviceField);
+    // A frame may take seconds; the window goes on answering meanwhile and
+    // takes the result on its own thread, which the link refuses once the
+    // window is gone.
+    capturing_ = context_.workers &&
+                 context_.workers->Start([link = Link(), window = this, serial,
+                                          endpoint = endpoint_()](std::stop_token stop) {
+                     FramebufferCapture capture =
+                         ::nimbo::CaptureFramebuffer(serial, endpoint, kFrameLimit, stop);
+                     link->RunOnUiThread([&] {
+                         window->capturing_ = false;
+                         window->ShowResult(window->TakeCapture(std::move(capture)));
+                     });
+                 });
+    if (capturing_) return;
+    // Without a worker the capture holds the window's thread; the text is
+    // shown before it starts.
     if (ui::Control* status = GetDlgItem(ids::kShotStatus)) status->RepaintNow();
-    const CaptureResult code = CaptureFramebuffer();
+    ShowResult(TakeCapture(::nimbo::CaptureFramebuffer(serial, endpoint_())));
+}
+
+void ScreenshotDialog::ShowResult(CaptureResult code) {
     if (const char* text = CaptureResultText(code)) SetItemTextNow(ids::kShotStatus, text);
 }
 
 CaptureResult ScreenshotDialog::CaptureFramebuffer() {
-    // Emptied first, so every failure before a header arrives leaves it empty.
     sizeList_->ResetContent();
-    const std::string serial = ItemTextNow(ids::kShotDeviceField);
-    FramebufferCapture capture = ::nimbo::CaptureFramebuffer(serial, endpoint_());
+    return TakeCapture(::nimbo::CaptureFramebuffer(ItemTextNow(ids::kShotDeviceField), endpoint_()));
+}
+
+CaptureResult ScreenshotDialog::TakeCapture(FramebufferCapture capture) {
     if (capture.header) {
         char size[32];
         std::snprintf(size, sizeof size, "%ux%u", capture.header->width, capture.header->height);

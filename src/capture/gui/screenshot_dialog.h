@@ -40,14 +40,19 @@ public:
                      ui::Dialog* owner = nullptr, std::function<AdbEndpoint()> endpoint = {});
     ~ScreenshotDialog() override;
 
-    // Button 1012: one capture, its result in the status line.
+    // Button 1012: one capture, its result in the status line. With the
+    // context's workers the frame is read on a worker and the window stays
+    // responsive; without them (tests of the window alone) on this thread.
     void RefreshScreenshot();
+    // A capture started by RefreshScreenshot has not yet shown its result.
+    bool Capturing() const { return capturing_; }
     // Button 1013: writes capturedImage as the lists say.
     void SaveScreenshot();
     // Button 1014: the folder of the last save in the file manager.
     void OpenSaveFolder();
 
-    // The window's half of a capture: everything the window shows and keeps.
+    // One capture on this thread, its result shown in the fields and the
+    // picture but not in the status line.
     CaptureResult CaptureFramebuffer();
 
     const std::string& DeviceSerial() const { return deviceSerial_; }
@@ -62,6 +67,9 @@ protected:
 private:
     void FillResolutionList(uint32_t width, uint32_t height);
     void ShowCapture(const FramebufferCapture& capture);
+    // The window's half of a capture: everything the window shows and keeps.
+    CaptureResult TakeCapture(FramebufferCapture capture);
+    void ShowResult(CaptureResult code);
 
     AppContext& context_;
     CaptureState& state_;
@@ -69,6 +77,7 @@ private:
     std::function<AdbEndpoint()> endpoint_;
     std::vector<uint8_t> pixelBuffer_;
     std::optional<imaging::Bitmap> capturedImage_;
+    bool capturing_ = false;  // window thread only
 
     // Owned by the window; bound in the constructor.
     CapturePictureArea* pictureArea_ = nullptr;  // 1034

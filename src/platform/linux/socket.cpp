@@ -131,6 +131,10 @@ Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
     return got;
 }
 
+void TcpSocket::Shutdown() {
+    if (IsOpen()) ::shutdown(FdOf(handle_), SHUT_RDWR);
+}
+
 void TcpSocket::Close() {
     if (IsOpen()) ::close(FdOf(std::exchange(handle_, kNoHandle)));
 }

@@ -149,6 +149,10 @@ Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
     return got;
 }
 
+void TcpSocket::Shutdown() {
+    if (IsOpen()) ::shutdown(SocketOf(handle_), SD_BOTH);
+}
+
 void TcpSocket::Close() {
     if (IsOpen()) ::closesocket(SocketOf(std::exchange(handle_, kNoHandle)));
 }

@@ -269,6 +269,8 @@ TEST_F(WindowsWindowTest, DevicesFromTheRealServerAndAScreenshotInEveryFormat) {
     ScreenshotDialog& w = *shot;
     EXPECT_EQ(w.ItemTextNow(ids::kShotDeviceField), "emulator-5554");
     Click(w, ids::kShotRefreshButton);
+    // The frame is read on a worker; the window takes the result.
+    ASSERT_TRUE(PumpUntil([&] { return !w.Capturing(); }, 30000));
     ASSERT_EQ(w.ItemTextNow(ids::kShotStatus), "成功完成");
     EXPECT_EQ(w.ItemTextNow(ids::kShotResolutionField), "320x480");
     WritePicture(ui::win::PeerOf(w).Hwnd(), "win-screenshot.png");
