@@ -103,14 +103,14 @@ std::string QuoteForShell(const std::string& text) {
 }
 
 bool RulesWritten(const DriverPackage& package) {
-    const std::string name = Utf8FromPath(package.udevRules.filename());
+    const std::string name = platform::Utf8FromPath(package.udevRules.filename());
     return std::find(package.failed.begin(), package.failed.end(), name) == package.failed.end();
 }
 
 }  // namespace
 
 std::string UdevRuleMessage(const DriverPackage& package) {
-    const std::string folder = Utf8FromPath(package.folder);
+    const std::string folder = platform::Utf8FromPath(package.folder);
     std::string text;
     if (package.Complete()) {
         text = "USB驱动文件已经释放到 " + folder + " 文件夹中。\n\n";
@@ -123,8 +123,8 @@ std::string UdevRuleMessage(const DriverPackage& package) {
         text +=
             "Linux不需要另外安装驱动，只需允许当前用户访问手机的USB设备。"
             "请在终端中运行下面的命令安装设备规则文件 " +
-            Utf8FromPath(package.udevRules.filename()) + "：\n\n" + "sudo cp " +
-            QuoteForShell(Utf8FromPath(package.udevRules)) +
+            platform::Utf8FromPath(package.udevRules.filename()) + "：\n\n" + "sudo cp " +
+            QuoteForShell(platform::Utf8FromPath(package.udevRules)) +
             " /etc/udev/rules.d/ && sudo udevadm control --reload-rules\n\n"
             "然后重新插拔手机。";
     }
