@@ -2,8 +2,11 @@
 // since a fixed cap silently drops the end of a long package listing.
 #include "adbtool/command_runner.h"
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace nimbo {
@@ -56,6 +59,28 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
     if (!perChunk && sink) sink(OutputChunk(accumulated));
     if (exit) *exit = child.WaitForExit(kExitWait);
     return RunOutcome::Completed;
+}
+
+bool CommandRunner::RunAndWait(const AdbCommand& command,
+                               std::chrono::milliseconds bound) const {
+    std::stop_source stop;
+    // Stops the run once the bound has passed, unless the run ended first.
+    std::jthread watchdog([&stop, bound](std::stop_token ended) {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        std::unique_lock lock(mutex);
+        if (!wake.wait_for(lock, ended, bound, [&ended] { return ended.stop_requested(); })) {
+            stop.request_stop();
+        }
+    });
+    const RunOutcome outcome =
+        RunCommand(command, DeliveryMode::PerChunk, {}, stop.get_token());
+    watchdog.request_stop();
+    watchdog.join();
+    if (outcome == RunOutcome::Cancelled && log_) {
+        log_(command.text + " did not end within " + std::to_string(bound.count()) + " ms");
+    }
+    return outcome == RunOutcome::Completed;
 }
 
 void CommandRunner::LaunchHidden(const AdbCommand& command) const {

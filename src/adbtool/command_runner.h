@@ -64,6 +64,10 @@ public:
                           std::stop_token stop = {}, platform::ExitStatus* exit = nullptr,
                           platform::SpawnError* whyNotStarted = nullptr) const;
 
+    // Runs the command hidden and waits for it to end, at most bound: a command
+    // still running then is killed. True when it ran to its end.
+    bool RunAndWait(const AdbCommand& command, std::chrono::milliseconds bound) const;
+
     // Starts the command with no pipe and returns at once; nothing waits for it.
     void LaunchHidden(const AdbCommand& command) const;
 

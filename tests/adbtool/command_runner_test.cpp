@@ -176,6 +176,21 @@ TEST_F(CommandRunnerTest, StopRequestEndsARunWhoseOutputNeverEnds) {
     EXPECT_TRUE(none.pieces.empty());
 }
 
+// A command that ends is waited for to its end; one that never ends is killed
+// once the bound has passed, and the wait says so (logged once).
+TEST_F(CommandRunnerTest, RunAndWaitWaitsForTheEndButNoLongerThanItsBound) {
+    fs::path marker = systemDir_.path() / "done";
+    EXPECT_TRUE(runner_.RunAndWait(
+        {{"sh", "-c", "sleep 0.2; echo ran > \"$1\"", "sh", marker.string()}, "marker"},
+        std::chrono::seconds(60)));
+    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_TRUE(log_.empty());
+
+    EXPECT_FALSE(runner_.RunAndWait(Shell("exec sleep 1000"), std::chrono::milliseconds(100)));
+    ASSERT_EQ(log_.size(), 1u);
+    EXPECT_NE(log_[0].find("did not end"), std::string::npos) << log_[0];
+}
+
 TEST_F(CommandRunnerTest, LaunchHiddenReturnsAtOnceAndTheCommandRuns) {
     fs::path marker = systemDir_.path() / "done";
     runner_.LaunchHidden(

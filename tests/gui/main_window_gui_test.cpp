@@ -188,19 +188,21 @@ TEST(MainWindow, StartUpRunsAdbOnlyOnceTheWindowShows) {
     EXPECT_TRUE(h.Launcher().Started().empty());
     EXPECT_FALSE(std::filesystem::exists(h.Context().paths.systemDir / "adb"));
     ASSERT_TRUE(MainWindowHarness::WaitUntil([&] { return w.StartupFinished(); }));
-    EXPECT_EQ(h.Launcher().Detached().size(), 2u);
+    EXPECT_EQ(h.Launcher().Started().size(), 2u);
     EXPECT_TRUE(std::filesystem::exists(h.Context().paths.systemDir / "adb"));
 }
 
-// Start-up stops an old server before the files it runs from are rewritten,
-// and starts the new one outside any pipe; nothing else is run.
-TEST(MainWindow, StartUpStopsTheOldServerAndStartsANewOneDetached) {
+// Start-up stops an old server and waits for the stop before the files it
+// runs from are rewritten and a new server is started, outside any pipe;
+// nothing else is run.
+TEST(MainWindow, StartUpStopsTheOldServerAndThenStartsANewOneDetached) {
     MainWindowHarness h;
     h.Open();
     const std::vector<std::vector<std::string>> expected = {AdbKillServer().argv,
                                                             AdbWaitForDevice().argv};
-    EXPECT_EQ(h.Launcher().Detached(), expected);
     EXPECT_EQ(h.Launcher().Started(), expected);
+    EXPECT_EQ(h.Launcher().Detached(), std::vector<std::vector<std::string>>{expected[1]});
+    EXPECT_EQ(h.Launcher().Running(), 0);
 }
 
 // What start-up writes into the system folder is exactly what the program

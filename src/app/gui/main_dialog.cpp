@@ -28,6 +28,9 @@ constexpr unsigned kPackageListStyle = ui::kLvsExGridLines | ui::kLvsExSubItemIm
                                        ui::kLvsExOneClickActivate | ui::kLvsExFlatScrollBars;
 // The device list: the same without check boxes.
 constexpr unsigned kDeviceListStyle = kPackageListStyle & ~ui::kLvsExCheckBoxes;
+// How long start-up waits for "adb kill-server" (tens of milliseconds as a rule;
+// the window is already up).
+constexpr auto kStartupKillWait = 3s;
 
 imaging::Canvas ProgramPicture(int imageId) {
     return imageId == ids::kBannerBitmap ? resources::LoadBannerBitmap()
@@ -158,8 +161,11 @@ bool MainDialog::OnInitDialog() {
 }
 
 void MainDialog::FinishStartup() {
-    // Stop an adb server left from an earlier run before its files are rewritten.
-    context_.runner->LaunchHidden(AdbKillServer());
+    // Stop an adb server left from an earlier run before its files are rewritten,
+    // and let the stop end before wait-for-device below starts a new server: a
+    // kill-server slow to start on a busy machine would otherwise stop the new
+    // server, and no server would come up at all.
+    context_.runner->RunAndWait(AdbKillServer(), kStartupKillWait);
     // The adb tool, its library and the companion package into the system directory.
     platform::EnsureSystemDirectory(context_.paths);
     for (int n : {1, 2, 3}) ExtractPayload(n, context_.paths);
