@@ -161,6 +161,9 @@ bool PhoneFixture::Stop() {
     std::vector<std::string> left;
     if (serverPid_ > 0 || adbPort_ != 0) {
         RunAdb({"kill-server"}, 10s);
+        // On a busy machine a kill request has been seen to go unanswered:
+        // asked once more before the server counts as left running.
+        if (serverPid_ > 0 && !WaitForExit(serverPid_, 5s)) RunAdb({"kill-server"}, 10s);
         if (serverPid_ > 0 && !WaitForExit(serverPid_, 10s)) {
             left.push_back("adb server (pid " + std::to_string(serverPid_) + ")");
             KillAndReap(serverPid_);
