@@ -21,11 +21,12 @@ protected:
     // Two installs, the companion install and a listing, all waiting for adb
     // to answer when the window closes.
     void CloseWithFourWorkersWaitingForAdb() {
-        // Every adb the workers start waits to answer until Release().
-        harness_.Launcher().Hold();
         harness_.Launcher().Answer("list", "package:/data/app/com.a-1.apk=com.a\n");
         harness_.Launcher().Answer("install", "Success\n");
         harness_.Open();
+        startupCalls_ = harness_.Launcher().Started().size();
+        // Every adb the workers start waits to answer until Release().
+        harness_.Launcher().Hold();
         const fs::path apk = harness_.Root() / "a b.apk";
         std::ofstream(apk) << "PK";
         harness_.Window().SetItemTextNow(ids::kApkPathEdit, apk.string());
@@ -38,13 +39,11 @@ protected:
         harness_.CloseWindow();
     }
 
-    // The adb commands run through pipes: the workers' (start-up's two are
-    // launched detached).
-    size_t WorkerAdbCalls() {
-        return harness_.Launcher().Started().size() - harness_.Launcher().Detached().size();
-    }
+    // The adb commands the workers started, after start-up's.
+    size_t WorkerAdbCalls() { return harness_.Launcher().Started().size() - startupCalls_; }
 
     test::MainWindowHarness harness_;
+    size_t startupCalls_ = 0;
 };
 
 TEST_F(WindowClosedWhileWorkersRun, InstallsAndListingFinishAgainstTheClosedWindow) {

@@ -46,7 +46,7 @@ public:
     // "断开"; the outcome goes to the operation status and the list is read
     // again.
     void OnContextMenu();
-    // Start-up has just launched "adb kill-server" and "adb wait-for-device";
+    // Start-up has just run "adb kill-server" and launched "adb wait-for-device";
     // the first read usually comes before the new server listens, or before it
     // has found the phone. Only those two cases are read again, `retries`
     // times `interval` apart: a server that rejects the request or stays
