@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -120,36 +119,12 @@ Result<size_t, NetError> TcpSocket::Recv(std::span<char> data) {
     }
 }
 
-Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
-    size_t got = 0;
-    while (got < data.size()) {
-        auto n = Recv(data.subspan(got));
-        if (!n) return Err{n.error()};
-        if (*n == 0) break;
-        got += *n;
-    }
-    return got;
-}
-
 void TcpSocket::Shutdown() {
     if (IsOpen()) ::shutdown(FdOf(handle_), SHUT_RDWR);
 }
 
 void TcpSocket::Close() {
     if (IsOpen()) ::close(FdOf(std::exchange(handle_, kNoHandle)));
-}
-
-uint16_t AdbServerPort() {
-    constexpr uint16_t kDefaultPort = 5037;
-    const char* text = std::getenv("ANDROID_ADB_SERVER_PORT");
-    if (text == nullptr || *text == '\0') return kDefaultPort;
-    char* end = nullptr;
-    errno = 0;
-    long port = std::strtol(text, &end, 10);
-    // adb itself refuses a malformed value; we fall back to its default rather
-    // than talk to a port nobody asked for.
-    if (errno != 0 || *end != '\0' || port < 1 || port > 65535) return kDefaultPort;
-    return static_cast<uint16_t>(port);
 }
 
 }  // namespace nimbo::platform

@@ -4,9 +4,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <mutex>
 #include <utility>
 
@@ -138,34 +136,12 @@ Result<size_t, NetError> TcpSocket::Recv(std::span<char> data) {
     }
 }
 
-Result<size_t, NetError> TcpSocket::RecvAll(std::span<char> data) {
-    size_t got = 0;
-    while (got < data.size()) {
-        auto n = Recv(data.subspan(got));
-        if (!n) return Err{n.error()};
-        if (*n == 0) break;
-        got += *n;
-    }
-    return got;
-}
-
 void TcpSocket::Shutdown() {
     if (IsOpen()) ::shutdown(SocketOf(handle_), SD_BOTH);
 }
 
 void TcpSocket::Close() {
     if (IsOpen()) ::closesocket(SocketOf(std::exchange(handle_, kNoHandle)));
-}
-
-uint16_t AdbServerPort() {
-    constexpr uint16_t kDefaultPort = 5037;
-    const char* text = std::getenv("ANDROID_ADB_SERVER_PORT");
-    if (text == nullptr || *text == '\0') return kDefaultPort;
-    char* end = nullptr;
-    errno = 0;
-    long port = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || port < 1 || port > 65535) return kDefaultPort;
-    return static_cast<uint16_t>(port);
 }
 
 }  // namespace nimbo::platform
