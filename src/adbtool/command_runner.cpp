@@ -61,8 +61,7 @@ RunOutcome CommandRunner::RunCommand(const AdbCommand& command, DeliveryMode mod
     return RunOutcome::Completed;
 }
 
-bool CommandRunner::RunAndWait(const AdbCommand& command,
-                               std::chrono::milliseconds bound) const {
+bool CommandRunner::RunAndWait(const AdbCommand& command, std::chrono::milliseconds bound) const {
     std::stop_source stop;
     // Stops the run once the bound has passed, unless the run ended first.
     std::jthread watchdog([&stop, bound](std::stop_token ended) {
@@ -73,8 +72,7 @@ bool CommandRunner::RunAndWait(const AdbCommand& command,
             stop.request_stop();
         }
     });
-    const RunOutcome outcome =
-        RunCommand(command, DeliveryMode::PerChunk, {}, stop.get_token());
+    const RunOutcome outcome = RunCommand(command, DeliveryMode::PerChunk, {}, stop.get_token());
     watchdog.request_stop();
     watchdog.join();
     if (outcome == RunOutcome::Cancelled && log_) {

@@ -46,11 +46,9 @@ uint32_t Get32(const char* p) {
     return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16;
 }
 
-std::string LocalHeader(const ZipEntry& e) {
-    std::string h;
-    Put32(h, kLocalHeader);
-    Put16(h, kVersionNeeded);
-    Put16(h, kUtf8Names);
+// The fields a local header and a directory entry share, in the same order:
+// method, time, date, CRC, both sizes and the name's length.
+void PutSharedFields(std::string& h, const ZipEntry& e) {
     Put16(h, e.method);
     Put16(h, kDosTime);
     Put16(h, kDosDate);
@@ -58,6 +56,14 @@ std::string LocalHeader(const ZipEntry& e) {
     Put32(h, e.compressedSize);
     Put32(h, e.size);
     Put16(h, static_cast<uint16_t>(e.name.size()));
+}
+
+std::string LocalHeader(const ZipEntry& e) {
+    std::string h;
+    Put32(h, kLocalHeader);
+    Put16(h, kVersionNeeded);
+    Put16(h, kUtf8Names);
+    PutSharedFields(h, e);
     Put16(h, 0);
     h += e.name;
     return h;
@@ -69,13 +75,7 @@ std::string DirectoryEntry(const ZipEntry& e) {
     Put16(h, kVersionNeeded);
     Put16(h, kVersionNeeded);
     Put16(h, kUtf8Names);
-    Put16(h, e.method);
-    Put16(h, kDosTime);
-    Put16(h, kDosDate);
-    Put32(h, e.crc);
-    Put32(h, e.compressedSize);
-    Put32(h, e.size);
-    Put16(h, static_cast<uint16_t>(e.name.size()));
+    PutSharedFields(h, e);
     Put16(h, 0);  // extra
     Put16(h, 0);  // comment
     Put16(h, 0);  // disk

@@ -22,23 +22,12 @@
 #include "ui/win/keyboard.h"
 #include "ui/win/list_view.h"
 #include "ui/win/window_system.h"
+#include "windows/gui/pump_messages.h"
 
 namespace nimbo::ui {
 namespace {
 
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (pred()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        Sleep(5);
-    }
-}
+using test::PumpUntil;
 
 const DialogTemplate& SmallTemplate() {
     static const DialogTemplate t{

@@ -37,26 +37,14 @@
 #include "templates/control_ids.h"
 #include "ui/win/dialog.h"
 #include "ui/win/window_system.h"
+#include "windows/gui/pump_messages.h"
 
 namespace nimbo {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the window thread's messages until pred holds or the wait ends.
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 60000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (pred()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        Sleep(10);
-    }
-}
+using test::PumpUntil;
 
 void Pump(int ms) {
     PumpUntil([] { return false; }, ms);
