@@ -47,12 +47,6 @@ Paths DefaultPaths() {
     return p;
 }
 
-bool EnsureSystemDirectory(const Paths& paths) {
-    std::error_code ec;
-    std::filesystem::create_directories(paths.systemDir, ec);
-    return std::filesystem::is_directory(paths.systemDir, ec);
-}
-
 bool PathFileExists(const std::string& path) {
     return !path.empty() && GetFileAttributesW(win::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
